@@ -1,0 +1,7 @@
+#include "catalogue/app_state.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    appState.instance = instance;
+    return 0;
+}

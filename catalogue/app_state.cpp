@@ -1,0 +1,8 @@
+#include "catalogue/app_state.h"
+
+AppState appState;
+
+void ResetAppState()
+{
+    appState = AppState{};
+}

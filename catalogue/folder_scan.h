@@ -1,0 +1,13 @@
+// The recursive walk that turns every assembly source below a folder into a catalogue line.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+// True for names ending in ".asm", ".inc" or ".rc", in any case.
+bool IsSourceFileName(std::string_view name);
+
+// Walks folder depth first and adds a line to the store for each source file, counting them in
+// appState.foundCount. The folder text is cut to 256 characters in place; sub-folders whose path
+// would be longer are not walked. The first source found empties the store.
+void FolderScan(std::span<char> folder);
