@@ -41,6 +41,7 @@ struct AppState {
     std::uint32_t scanThreadId;  // its id
     std::uint32_t foundCount;    // sources found by the current or last scan
     std::uint32_t storeResetDone;  // 0 until the current scan has emptied the store
+    std::uint32_t scanStopRequested;  // set by the UI thread to end the running walk early (atomic access)
     std::int32_t rowLimit = kDefaultRowLimit;  // most rows shown; kNoRowLimit after Show All
     WNDPROC resultsListPrevProc;  // the list view's own procedure
     WNDPROC helpListPrevProc;    // the help list's own procedure
@@ -49,6 +50,7 @@ struct AppState {
     PathText viewerPath;         // full path of the viewer; empty when there is none
     PathText startFolder;        // the folder the next scan walks
     PathText openFileName;       // the Open dialog's result
+    PathText pendingFolder;      // UI thread: folder to scan once the running scan has ended
     EntryText entryText;         // UI thread: one catalogue line read from the store
     EntryText scanLineText;      // worker: the catalogue line being built
     std::array<char, kDateLength + 1> dateText;  // worker: DD/MM/YYYY of the file being added

@@ -1,5 +1,7 @@
 #include "catalogue/folder_scan.h"
 
+#include <atomic>
+
 #include "catalogue/app_state.h"
 #include "catalogue/bounded_text.h"
 #include "catalogue/file_system.h"
@@ -10,6 +12,11 @@
 // Feedback is thinned out: one progress step per 16 files, one status text per 256.
 inline constexpr unsigned kProgressEvery = 16;
 inline constexpr unsigned kStatusEvery = 256;
+
+bool ScanStopRequested()
+{
+    return std::atomic_ref<std::uint32_t>(appState.scanStopRequested).load(std::memory_order_relaxed) != 0;
+}
 
 bool IsSourceFileName(std::string_view name)
 {
@@ -78,6 +85,8 @@ void FolderScan(std::span<char> folder)
     if (!OpenFolderEnumeration(pattern.data(), &enumeration, &entry))
         return;
     do {
+        if (ScanStopRequested())
+            break;
         const std::string_view name = TextView(entry.name);
         if (IsDotName(name))
             continue;

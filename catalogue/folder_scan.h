@@ -4,10 +4,14 @@
 #include <span>
 #include <string_view>
 
+// True when the UI thread has asked the running walk to end.
+bool ScanStopRequested();
+
 // True for names ending in ".asm", ".inc" or ".rc", in any case.
 bool IsSourceFileName(std::string_view name);
 
 // Walks folder depth first and adds a line to the store for each source file, counting them in
 // appState.foundCount. The folder text is cut to 256 characters in place; sub-folders whose path
-// would be longer are not walked. The first source found empties the store.
+// would be longer are not walked. The first source found empties the store. The walk ends early
+// once appState.scanStopRequested is set.
 void FolderScan(std::span<char> folder);

@@ -1,5 +1,7 @@
 #include "catalogue/source_store.h"
 
+#include "catalogue/source_store_win.h"
+
 #include "catalogue/app_state.h"
 
 // The worker calls these too: SendMessage runs each change on the UI thread that owns the list.
@@ -27,4 +29,13 @@ int StoreGet(int index, std::span<char> buffer)
         return -1;
     return static_cast<int>(SendMessageA(appState.storeList, LB_GETTEXT, static_cast<WPARAM>(index),
                                          reinterpret_cast<LPARAM>(buffer.data())));
+}
+
+HWND CreateSortedListBox(HWND parent, unsigned controlId)
+{
+    constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_DLGFRAME | WS_HSCROLL | WS_SYSMENU | LBS_NOSEL |
+                             LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_SORT;
+    static_assert(kStyle == 0x50D84142);
+    return CreateWindowExA(WS_EX_STATICEDGE, "LISTBOX", nullptr, kStyle, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), appState.instance, nullptr);
 }

@@ -168,3 +168,18 @@ TEST_F(FolderScanTest, StartFolderIsCutTo256Characters)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FolderScanTest, AStopRequestEndsTheWalkBeforeTheNextEntry)
+{
+    MakeFile("p\\a.asm", kMarch5);
+    MakeFile("p\\sub\\b.asm", kMarch5);
+    StoreAdd("kept");
+    appState.scanStopRequested = 1;
+    Scan("C:\\p");
+    EXPECT_EQ(appState.foundCount, 0u);
+    EXPECT_EQ(StoreLines(), std::vector<std::string>{"kept"});
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#include "catalogue/scan_worker.h"
+
+#include <atomic>
+#include <commctrl.h>
+
+#include "catalogue/app_state.h"
+#include "catalogue/folder_scan.h"
+#include "ui/command_ids.h"
+
+inline constexpr int kProgressRange = 1000;
+inline constexpr int kProgressStep = 10;
+inline constexpr COLORREF kProgressColour = RGB(50, 0, 255);
+static_assert(kProgressColour == 0x00FF0032);
+
+static HWND CreateFeedbackControl(const char* className, int y, unsigned controlId)
+{
+    return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, 100, y, 300, 20, appState.mainWindow,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), appState.instance, nullptr);
+}
+
+static DWORD WINAPI ScanWorker(LPVOID)
+{
+    appState.progressBar = CreateFeedbackControl(PROGRESS_CLASSA, 180, IDC_PROGRESS);
+    SendMessageA(appState.progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRange));
+    SendMessageA(appState.progressBar, PBM_SETSTEP, kProgressStep, 0);
+    SendMessageA(appState.progressBar, PBM_SETBARCOLOR, 0, kProgressColour);
+    appState.statusLine = CreateFeedbackControl("Static", 210, IDC_STATUS_LINE);
+    appState.storeResetDone = 0;
+    if (appState.resultsList)
+        ShowWindow(appState.resultsList, SW_HIDE);
+
+    FolderScan(appState.startFolder);
+
+    PostMessageA(appState.mainWindow, WM_SCAN_DONE, 0, 0);
+    DestroyWindow(appState.progressBar);
+    DestroyWindow(appState.statusLine);
+    appState.progressBar = nullptr;
+    appState.statusLine = nullptr;
+    if (appState.resultsList)
+        ShowWindow(appState.resultsList, SW_SHOW);
+    return 0;
+}
+
+void StartScan()
+{
+    std::atomic_ref<std::uint32_t>(appState.scanStopRequested).store(0);
+    DWORD threadId = 0;
+    appState.scanThread = CreateThread(nullptr, 0, ScanWorker, appState.mainWindow, 0, &threadId);
+    appState.scanThreadId = threadId;
+}
+
+void RequestScanStop()
+{
+    std::atomic_ref<std::uint32_t>(appState.scanStopRequested).store(1);
+}
+
+void WaitForScanWorker()
+{
+    HANDLE worker = appState.scanThread;
+    if (!worker)
+        return;
+    // The worker sends to the store list and to the main window; those sends are served here.
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}

@@ -1,0 +1,111 @@
+#include "ui/commands.h"
+
+#include <array>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "catalogue/app_state.h"
+#include "catalogue/bounded_text.h"
+#include "catalogue/scan_worker.h"
+#include "ui/results_list.h"
+#include "ui/texts.h"
+
+namespace {
+
+constexpr int kPathColumn = 3;
+
+int CALLBACK FolderBrowserCallback(HWND browser, UINT, LPARAM, LPARAM title)
+{
+    SetWindowTextA(browser, reinterpret_cast<const char*>(title));
+    return 0;
+}
+
+// The chosen folder's path in folder, or an empty text when the user cancelled.
+void AskForFolder(HWND owner, std::span<char, kPathCapacity> folder)
+{
+    folder[0] = '\0';
+    BROWSEINFOA browse{};
+    browse.hwndOwner = owner;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    browse.lpfn = FolderBrowserCallback;
+    browse.lParam = reinterpret_cast<LPARAM>(kFolderBrowserTitle);
+    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    if (chosen && !SHGetPathFromIDListA(chosen, folder.data()))
+        folder[0] = '\0';
+    CoTaskMemFree(chosen);
+}
+
+void StartScanOf(std::string_view folder)
+{
+    appState.foundCount = 0;
+    CopyText(appState.startFolder, folder);
+    StartScan();
+}
+
+}  // namespace
+
+LRESULT LaunchEditor(const char* parameter)
+{
+    ShellExecuteA(appState.mainWindow, "open", appState.editorPath.data(), parameter, nullptr, SW_SHOWMAXIMIZED);
+    SendMessageA(appState.mainWindow, WM_DESTROY, 0, 0);
+    return 0;
+}
+
+bool LaunchEditorOnSelectedRow()
+{
+    const int row = FirstSelectedRow();
+    if (row < 0)
+        return false;
+    // The whole Path, up to 512 characters: a cut path would open the wrong file, or none.
+    std::array<char, kEntryPathLimit + 1> path;
+    ReadRowText(row, kPathColumn, path);
+    LaunchEditor(path.data());
+    return true;
+}
+
+void OpenFileToEdit()
+{
+    OPENFILENAMEA dialog{};
+    // The record in its original, shorter form, as every version of the platform accepts it.
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = appState.mainWindow;
+    dialog.hInstance = appState.instance;
+    dialog.lpstrFilter = kOpenFilter;
+    appState.openFileName[0] = '\0';
+    dialog.lpstrFile = appState.openFileName.data();
+    dialog.nMaxFile = static_cast<DWORD>(appState.openFileName.size());
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (GetOpenFileNameA(&dialog))
+        LaunchEditor(appState.openFileName.data());
+    else
+        SetFocus(appState.resultsList);
+}
+
+void ChooseFolderAndRescan(HWND owner)
+{
+    PathText folder;
+    AskForFolder(owner, folder);
+    if (folder[0] == '\0') {
+        SetFocus(appState.resultsList);
+        return;
+    }
+    // Only one worker may use the worker's fields: a running scan is stopped first, and the
+    // new one starts when its end has been handled.
+    if (appState.scanThread) {
+        CopyText(appState.pendingFolder, TextView(folder));
+        RequestScanStop();
+        return;
+    }
+    StartScanOf(TextView(folder));
+}
+
+bool StartPendingScan()
+{
+    if (appState.pendingFolder[0] == '\0')
+        return false;
+    PathText folder = appState.pendingFolder;
+    appState.pendingFolder[0] = '\0';
+    StartScanOf(TextView(folder));
+    return true;
+}

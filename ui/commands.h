@@ -1,0 +1,20 @@
+// The commands that start the editor or choose something new.
+#pragma once
+
+#include "catalogue/platform_types.h"
+
+// Starts the editor on parameter (a full path, or empty for a new project) and ends the launcher.
+LRESULT LaunchEditor(const char* parameter);
+
+// Starts the editor on the path of the first selected row. False when no row is selected.
+bool LaunchEditorOnSelectedRow();
+
+// Lets the user choose any file to edit; a cancelled dialog leaves everything as it was.
+void OpenFileToEdit();
+
+// Lets the user choose another folder and scans it. A scan still running is asked to stop and the
+// chosen folder is scanned when it has ended.
+void ChooseFolderAndRescan(HWND owner);
+
+// Starts the scan of a folder chosen while the previous scan was running. False when none waits.
+bool StartPendingScan();

@@ -1,0 +1,172 @@
+#include "ui/main_window.h"
+
+#include <commctrl.h>
+
+#include "catalogue/app_state.h"
+#include "catalogue/scan_worker.h"
+#include "catalogue/source_store_win.h"
+#include "tools/tool_lookup.h"
+#include "ui/command_ids.h"
+#include "ui/commands.h"
+#include "ui/results_list.h"
+#include "ui/texts.h"
+
+namespace {
+
+constexpr WPARAM kEscape = 27;
+
+HWND CreateNewProjectButton(HWND window)
+{
+    return CreateWindowExA(0, "BUTTON", kNewProjectButtonText, WS_CHILD | WS_VISIBLE, 50, 320, 200, 25, window,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_NEW_PROJECT_BUTTON)),
+                           appState.instance, nullptr);
+}
+
+// Tool lookup, button, store and first scan. A missing editor or store ends the program.
+LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    appState.mainWindow = window;  // the worker started below relies on it
+    if (LocateTools() != 0) {
+        ShowLauncherMessage(window, kEditorMissingText, MB_ICONQUESTION);
+        PostQuitMessage(0);
+        return 0;
+    }
+    appState.newProjectButton = CreateNewProjectButton(window);
+    if (!appState.storeList) {
+        appState.storeList = CreateSortedListBox(window, IDC_STORE_LIST);
+        if (!appState.storeList) {
+            ShowLauncherMessage(window, kStoreFailedText, MB_ICONQUESTION);
+            PostQuitMessage(0);
+            return 0;
+        }
+        ShowWindow(appState.storeList, SW_HIDE);
+    }
+    StartScan();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Lays the children out from the window's outer size; the program sends it too, with zeros.
+LRESULT OnSize(HWND window)
+{
+    SetFocus(appState.resultsList);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    const int width = outer.right - outer.left - 25;
+    const int height = outer.bottom - outer.top - 90;
+    MoveWindow(appState.resultsList, 10, 0, width, height, TRUE);
+    MoveWindow(appState.helpList, 10, 0, width, height, TRUE);
+    MoveWindow(appState.newProjectButton, 10, height + 10, width, 25, TRUE);
+    return 0;
+}
+
+LRESULT OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    SetFocus(appState.resultsList);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT OnChar(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam == kEscape)
+        SendMessageA(window, WM_DESTROY, 0, 0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Every way out comes here. The worker is stopped and waited for, so that nothing it does can
+// reach a window or handle after the program has let go of it.
+LRESULT OnDestroy()
+{
+    RequestScanStop();
+    WaitForScanWorker();
+    if (appState.scanThread) {
+        CloseHandle(appState.scanThread);
+        appState.scanThread = nullptr;
+    }
+    if (appState.helpBrush) {
+        DeleteObject(appState.helpBrush);
+        appState.helpBrush = nullptr;
+    }
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDM_FILE_EXIT:
+        SendMessageA(window, WM_DESTROY, 0, 0);
+        return 0;
+    case IDM_FILE_NEW_PROJECT:
+    case IDC_NEW_PROJECT_BUTTON:
+        return LaunchEditor("");
+    case IDM_FILE_NEW_FOLDER:
+        ChooseFolderAndRescan(window);
+        return 0;
+    case IDM_FILE_OPEN:
+        OpenFileToEdit();
+        return 0;
+    case IDM_SHOW_ALL:
+        if (lParam == 0)
+            ShowAllSources();
+        return DefWindowProcA(window, message, wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->hwndFrom == appState.resultsList && appState.resultsList && header->code == NM_DBLCLK &&
+        LaunchEditorOnSelectedRow())
+        return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The worker has finished its walk: show what it found, or offer another folder.
+LRESULT OnScanDone(HWND window)
+{
+    WaitForScanWorker();
+    if (appState.scanThread) {
+        CloseHandle(appState.scanThread);
+        appState.scanThread = nullptr;
+    }
+    if (StartPendingScan())
+        return 0;
+    if (appState.foundCount != 0)
+        FillResultsList(window);
+    else if (ShowLauncherMessage(window, kNoSourcesText, MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
+        ChooseFolderAndRescan(window);
+    return 0;
+}
+
+}  // namespace
+
+int ShowLauncherMessage(HWND owner, const char* text, UINT style)
+{
+    return MessageBoxExA(owner, text, kMainTitle, style, 0);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(window, message, wParam, lParam);
+    case WM_SIZE:
+        return OnSize(window);
+    case WM_PAINT:
+        return OnPaint(window, message, wParam, lParam);
+    case WM_CHAR:
+        return OnChar(window, message, wParam, lParam);
+    case WM_DESTROY:
+        return OnDestroy();
+    case WM_COMMAND:
+        return OnCommand(window, message, wParam, lParam);
+    case WM_NOTIFY:
+        return OnNotify(window, message, wParam, lParam);
+    case WM_SCAN_DONE:
+        return OnScanDone(window);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,19 @@
+// The report list that shows the catalogue, newest first.
+#pragma once
+
+#include <span>
+
+#include "catalogue/platform_types.h"
+
+// Creates the list on first use, then replaces its rows with the newest lines of the store, at
+// most appState.rowLimit of them.
+void FillResultsList(HWND parent);
+
+// Lifts the row limit for the rest of the run and rebuilds the list with every source.
+void ShowAllSources();
+
+// Index of the first selected row from the top, or -1.
+int FirstSelectedRow();
+
+// Reads the text of column (sub-item) of row into text, cut to fit and zero-terminated.
+void ReadRowText(int row, int column, std::span<char> text);
