@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Builds the 64-bit launcher with its stand-in editor and viewer, lays out the demo package in
+# build/demo (the programs and a tree of sample sources) and runs the launcher under Wine.
+#
+# With a display (DISPLAY set) the launcher appears there and the script waits until it ends
+# (double-click a row, or press Esc). Without one, or with TRAWLBECK_USE_XVFB=1, it runs on a
+# virtual X server: the script waits TRAWLBECK_DEMO_WAIT seconds (default 5) for the window, saves
+# build/demo/screenshot.png and ends the session. What the launcher asked the stand-ins to open is
+# logged to build/demo/standin.log and printed at the end.
+#
+# usage: bash scripts/run-launcher.sh      (from anywhere; paths are taken from the project root)
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
+cd "$root"
+
+demo=build/demo
+prefix=build/wine-prefix-demo
+screenshot=$demo/screenshot.png
+standin_log=$demo/standin.log
+wait_seconds=${TRAWLBECK_DEMO_WAIT:-5}
+case $wait_seconds in
+    '' | *[!0-9]*) echo "run-launcher: TRAWLBECK_DEMO_WAIT must be whole seconds, not '$wait_seconds'" >&2; exit 2 ;;
+esac
+
+bash scripts/setup.sh
+
+# Configure once; later builds re-run the configure step themselves when a CMakeLists changes.
+if [ ! -f build/windows-x64/Makefile ]; then
+    cmake --preset windows-x64
+fi
+cmake --build --preset windows-x64 --target trawlbeck Vantrel Orbenix
+
+python3 scripts/make-demo-package.py --exe-dir build/windows-x64 --out "$demo"
+
+# Decided before the session starts, since starting Xvfb sets DISPLAY.
+if [ -z "${DISPLAY-}" ] || [ "${TRAWLBECK_USE_XVFB-}" = 1 ]; then
+    headless=1
+else
+    headless=0
+fi
+
+# The stand-ins log to a Windows path: Wine maps the Unix root to drive Z:.
+rm -f "$standin_log"
+standin_log_unix="$root/$standin_log"
+export TRAWLBECK_STANDIN_LOG="Z:${standin_log_unix//\//\\}"
+unset TRAWLBECK_STANDIN_EXIT
+
+# shellcheck source=scripts/wine-session.sh
+. scripts/wine-session.sh
+launcher_pid=
+finish()
+{
+    # Ending the session ends every Wine process of the prefix, the launcher and stand-ins included.
+    wine_session_stop
+    if [ -n "$launcher_pid" ]; then
+        wait "$launcher_pid" 2>/dev/null || true
+    fi
+}
+trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+wine_session_start "$root/$prefix"
+
+# True while a stand-in started in this session still runs (it sees the same WINEPREFIX).
+standins_running()
+{
+    local pid program
+    for pid in $(pgrep -if '[\\/](Vantrel|Orbenix)\.exe' || true); do
+        program=$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1) || continue
+        case ${program,,} in
+            *\\vantrel.exe | *\\orbenix.exe) ;;
+            *) continue ;;
+        esac
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+            return 0
+        fi
+    done
+    return 1
+}
+
+report_standins()
+{
+    if [ -s "$standin_log" ]; then
+        echo "The launcher started (program|show state|parameter):"
+        tr -d '\r' <"$standin_log" | sed 's/^/  /'
+    fi
+}
+
+if [ "$headless" = 0 ]; then
+    echo "Running $demo/trawlbeck.exe on $DISPLAY; double-click a row or press Esc to end it."
+    # In the background, so that INT and TERM reach the trap at once instead of after the launcher.
+    "$WINE" "$demo/trawlbeck.exe" &
+    launcher_pid=$!
+    status=0
+    wait "$launcher_pid" || status=$?
+    launcher_pid=
+    echo "The launcher ended (exit code $status)."
+    # The editor it starts comes up a moment later; ending the session now would close it unseen.
+    ticks=0
+    while [ "$ticks" -lt 15 ] && [ ! -s "$standin_log" ]; do
+        sleep 0.2
+        ticks=$((ticks + 1))
+    done
+    report_standins
+    if standins_running; then
+        echo "Close the stand-in window to finish."
+        while standins_running; do
+            sleep 0.5
+        done
+    fi
+    exit 0
+fi
+
+"$WINE" "$demo/trawlbeck.exe" &
+launcher_pid=$!
+# Wait for the window to appear and the first scan to fill the list; stop early if the launcher ends.
+ticks=0
+while [ "$ticks" -lt $((wait_seconds * 5)) ] && kill -0 "$launcher_pid" 2>/dev/null; do
+    sleep 0.2
+    ticks=$((ticks + 1))
+done
+if ! kill -0 "$launcher_pid" 2>/dev/null; then
+    status=0
+    wait "$launcher_pid" || status=$?
+    launcher_pid=
+    echo "Note: the launcher ended after about $((ticks / 5)) s (exit code $status), before the screenshot."
+fi
+
+rm -f "$screenshot"
+import -window root "$screenshot"
+echo "Screenshot: $root/$screenshot"
+report_standins
