@@ -62,12 +62,23 @@ bool ToHostPath(std::string_view windowsPath, std::span<char> host)
     return true;
 }
 
+bool IsDotName(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
 bool ReadEntry(DIR* dir, FolderEntry* entry)
 {
     const dirent* d = readdir(dir);
     if (!d)
         return false;
     CopyText(entry->name, d->d_name);
+    // Every reader skips "." and ".." by name, so their details are not asked of the host.
+    if (IsDotName(d->d_name)) {
+        entry->attributes = kAttributeFolder;
+        entry->lastWriteTime = 0;
+        return true;
+    }
     struct stat st;
     if (fstatat(dirfd(dir), d->d_name, &st, 0) != 0 && fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         entry->attributes = 0;
