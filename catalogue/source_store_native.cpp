@@ -1,10 +1,12 @@
 // The in-memory store of the native build. Lines compare byte by byte after folding ASCII
 // letters to lower case. That is the order of the program's sorted list box for every key
-// (digits, spaces, colons) and for names of letters, digits and dots. It differs for other
-// punctuation, which the platform's case-insensitive collation sorts before the digits (ASCII
-// puts some of it, such as "_" and "~", after them) or ignores (hyphens, apostrophes), and for
-// letters outside ASCII, which the platform orders by its code page and the native store by byte
-// value. Tests of the native store keep to names where the two agree.
+// (digits, spaces, colons) and for names of letters, digits, dots, spaces and commas. The list
+// box differs where its case-insensitive collation weighs punctuation: it sorts "_", "~" and "\"
+// before the digits (ASCII puts them after), so same-named files in folders "src" and "src2"
+// come out the other way round; it ignores hyphens and apostrophes but to break a tie; it sorts
+// letters outside ASCII beside their base letters, where the native store puts every byte above
+// 127 after "z"; and lines equal but for case keep the order they were added in here, while the
+// list box may put the newer first. Tests of the native store keep to names where the two agree.
 #include "catalogue/source_store.h"
 
 #include <algorithm>

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Checks a built launcher from its PE headers: GUI subsystem, imports from system DLLs only (no
+# compiler run-time DLLs), and a version and a manifest resource.
+# usage: check_exe.sh OBJDUMP EXE    Exits 77 (skipped) when EXE has not been built.
+set -euo pipefail
+
+objdump=$1
+exe=$2
+if [ ! -f "$exe" ]; then
+    echo "skipped: $exe is not built"
+    exit 77
+fi
+
+headers=$("$objdump" -p "$exe")
+failed=0
+fail()
+{
+    echo "FAIL $exe: $*"
+    failed=1
+}
+
+subsystem=$(sed -n 's/^Subsystem[[:space:]]*//p' <<<"$headers")
+case $subsystem in
+    *"(Windows GUI)"*) ;;
+    *) fail "expected subsystem 00000002 (Windows GUI), saw '$subsystem'" ;;
+esac
+
+# DLLs a Windows installation always has, in lower case.
+system_dlls=(kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll ole32.dll oleaut32.dll
+    msvcrt.dll advapi32.dll shlwapi.dll version.dll uxtheme.dll ntdll.dll)
+is_system_dll()
+{
+    local known
+    for known in "${system_dlls[@]}"; do
+        [ "$known" = "$1" ] && return 0
+    done
+    return 1
+}
+
+imports=$(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers")
+if [ -z "$imports" ]; then
+    fail "no imported DLLs found in the headers"
+fi
+for dll in $imports; do
+    if is_system_dll "${dll,,}"; then
+        continue
+    fi
+    case ${dll,,} in
+        libwinpthread* | libgcc* | libstdc++*) fail "imports the compiler run-time DLL $dll (link with -static)" ;;
+        *) fail "imports $dll, which is not a system DLL" ;;
+    esac
+done
+
+# Resource types at the top of the resource directory: 0x10 is RT_VERSION, 0x18 RT_MANIFEST.
+resource_types=$(sed -n '/Resource Directory section/,$ s/^[0-9a-f]\{3\}   Entry: ID: 0x\([0-9a-f]*\),.*/\1/p' <<<"$headers")
+grep -qx 000010 <<<"$resource_types" || fail "no VERSIONINFO resource (types found: ${resource_types:-none})"
+grep -qx 000018 <<<"$resource_types" || fail "no manifest resource (types found: ${resource_types:-none})"
+
+if [ "$failed" = 0 ]; then
+    echo "ok $exe: GUI subsystem; imports $(tr '\n' ' ' <<<"$imports"); version and manifest resources"
+fi
+exit "$failed"

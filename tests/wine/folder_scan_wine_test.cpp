@@ -1,0 +1,165 @@
+// The walk over real folders through the real Kernel calls, into the real sorted list box.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/app_state.h"
+#include "catalogue/source_entry.h"
+#include "wine_tree.h"
+
+namespace {
+
+using FolderScanWineTest = WineTreeTest;
+
+std::string PathField(const std::string& line)
+{
+    SourceEntryFields fields;
+    EXPECT_TRUE(SplitSourceEntry(line, &fields)) << line;
+    return std::string(fields.path);
+}
+
+// The tests read local time as UTC: the session runs Wine with TZ=UTC.
+TEST_F(FolderScanWineTest, LocalTimeIsUtcAndFileTimesReadBackExactly)
+{
+    TIME_ZONE_INFORMATION zone;
+    const DWORD zoneId = GetTimeZoneInformation(&zone);
+    ASSERT_NE(zoneId, TIME_ZONE_ID_INVALID);
+    EXPECT_EQ(zone.Bias, 0) << "Wine did not take TZ=UTC";
+    EXPECT_EQ(zoneId == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias, 0);
+
+    // 100 ns past 9:05:07.999 on 5 March 2026.
+    FILETIME written = UtcFileTime(2026, 3, 5, 9, 5, 7, 999);
+    written.dwLowDateTime += 1;
+    MakeFile(Path("t.asm"), written);
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(Path("t.asm").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    EXPECT_EQ(CompareFileTime(&found.ftLastWriteTime, &written), 0)
+        << "set " << written.dwHighDateTime << ":" << written.dwLowDateTime << ", read back "
+        << found.ftLastWriteTime.dwHighDateTime << ":" << found.ftLastWriteTime.dwLowDateTime;
+    FILETIME local;
+    ASSERT_TRUE(FileTimeToLocalFileTime(&written, &local));
+    EXPECT_EQ(CompareFileTime(&local, &written), 0) << "local time is not UTC";
+}
+
+// Times cut (never rounded) to the second, space-padded days and hours, sources found in a folder
+// Wine marks hidden and in a folder named like a source, and every name that is not a source skipped.
+TEST_F(FolderScanWineTest, WalksARealTreeIntoGoldenLines)
+{
+    MakeFolder(Path("src"));
+    MakeFile(Path("src\\demo.asm"), UtcFileTime(2026, 3, 5, 9, 5, 7, 999));
+    MakeFile(Path("src\\x.Rc"), UtcFileTime(2026, 3, 10, 14, 30, 0));
+    MakeFolder(Path("src\\sub"));
+    MakeFile(Path("src\\sub\\a.INC"), UtcFileTime(2025, 12, 31, 23, 59, 59));
+    MakeFolder(Path("src\\lib.asm"));
+    MakeFile(Path("src\\lib.asm\\inner.asm"), UtcFileTime(2026, 1, 1, 0, 0, 0));
+    MakeFolder(Path("src\\.hidden"));
+    MakeFile(Path("src\\.hidden\\h.asm"), UtcFileTime(2026, 3, 5, 9, 5, 7));
+    MakeFolder(Path("src\\..odd"));
+    MakeFile(Path("src\\..odd\\never.asm"), UtcFileTime(2026, 3, 5, 9, 5, 7));
+    for (const char* skipped : {"..never.asm", "demo.asm.bak", "demo.as", "notes.txt", "asm"})
+        MakeFile(Path("src\\") + skipped, UtcFileTime(2026, 3, 5, 9, 5, 7));
+    const DWORD hidden = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN;
+    ASSERT_EQ(GetFileAttributesA(Path("src\\.hidden").c_str()) & hidden, hidden) << "Wine marks dot folders hidden";
+
+    Scan(Path("src"));
+
+    const std::string src = Path("src\\");
+    EXPECT_EQ(StoreLines(), (std::vector<std::string>{
+                                "2025123123:59:59,a.INC,31/12/2025,23:59:59," + src + "sub\\a.INC",
+                                "202601 1 0:00:00,inner.asm, 1/01/2026, 0:00:00," + src + "lib.asm\\inner.asm",
+                                "202603 5 9:05:07,demo.asm, 5/03/2026, 9:05:07," + src + "demo.asm",
+                                "202603 5 9:05:07,h.asm, 5/03/2026, 9:05:07," + src + ".hidden\\h.asm",
+                                "2026031014:30:00,x.Rc,10/03/2026,14:30:00," + src + "x.Rc",
+                            }));
+    EXPECT_EQ(appState.foundCount, 5u);
+}
+
+TEST_F(FolderScanWineTest, StartFolderWithTrailingBackslashGivesSingleBackslashPaths)
+{
+    MakeFolder(Path("src"));
+    MakeFile(Path("src\\top.asm"), UtcFileTime(2026, 3, 5, 9, 5, 7));
+    MakeFolder(Path("src\\sub"));
+    MakeFile(Path("src\\sub\\deep.inc"), UtcFileTime(2026, 3, 10, 14, 30, 0));
+    Scan(Path("src\\"));
+    const auto lines = StoreLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(PathField(lines[0]), Path("src\\top.asm"));
+    EXPECT_EQ(PathField(lines[1]), Path("src\\sub\\deep.inc"));
+}
+
+// A 256-character folder is the longest walked; a 255-character name in it makes a 512-character
+// Path, and the list box keeps the whole 805-character line.
+TEST_F(FolderScanWineTest, FolderLimitAndTheLongestLine)
+{
+    const std::string longest(kFolderLimit - root_.size() - 1, 'w');
+    const std::string tooLong(longest.size() + 1, 's');
+    const std::string name255 = std::string(kNameLimit - 4, 'n') + ".asm";
+    MakeFolder(Path(longest));
+    MakeFile(Path(longest + "\\" + name255), UtcFileTime(2026, 3, 5, 9, 5, 7));
+    MakeFolder(Path(tooLong));
+    MakeFile(Path(tooLong + "\\skipped.asm"), UtcFileTime(2026, 3, 5, 9, 5, 7));
+    ASSERT_EQ(Path(longest).size(), kFolderLimit);
+
+    Scan(root_);
+
+    const auto lines = StoreLines();
+    ASSERT_EQ(lines.size(), 1u) << "the folder past the limit is not walked";
+    EXPECT_EQ(lines[0].size(), kEntryCapacity - 1);
+    EXPECT_EQ(SendMessageA(appState.storeList, LB_GETTEXTLEN, 0, 0), static_cast<LRESULT>(kEntryCapacity - 1));
+    SourceEntryFields fields;
+    ASSERT_TRUE(SplitSourceEntry(lines[0], &fields));
+    EXPECT_EQ(fields.filename, name255);
+    EXPECT_EQ(fields.path, Path(longest + "\\" + name255));
+    EXPECT_EQ(fields.path.size(), kEntryPathLimit);
+}
+
+TEST_F(FolderScanWineTest, CommasInFolderAndFileNamesKeepNameAndPathWhole)
+{
+    MakeFolder(Path("a, b"));
+    MakeFile(Path("a, b\\x,y.asm"), UtcFileTime(2026, 3, 5, 9, 5, 7));
+    Scan(Path("a, b"));
+    const auto lines = StoreLines();
+    ASSERT_EQ(lines.size(), 1u);
+    SourceEntryFields fields;
+    ASSERT_TRUE(SplitSourceEntry(lines[0], &fields));
+    EXPECT_EQ(fields.filename, "x,y.asm");
+    EXPECT_EQ(fields.date, " 5/03/2026");
+    EXPECT_EQ(fields.time, " 9:05:07");
+    EXPECT_EQ(fields.path, Path("a, b\\x,y.asm"));
+}
+
+// The real progress bar and status line, set up as the scan worker sets them up: one step per 16
+// sources, and the path of the 255th source shown.
+TEST_F(FolderScanWineTest, FeedbackReachesTheRealControls)
+{
+    InitCommonControls();
+    appState.progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 300, 20, owner_,
+                                           reinterpret_cast<HMENU>(1), nullptr, nullptr);
+    appState.statusLine = CreateWindowExA(0, "Static", "", WS_CHILD, 0, 0, 300, 20, owner_,
+                                          reinterpret_cast<HMENU>(599), nullptr, nullptr);
+    ASSERT_NE(appState.progressBar, nullptr);
+    ASSERT_NE(appState.statusLine, nullptr);
+    SendMessageA(appState.progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
+    SendMessageA(appState.progressBar, PBM_SETSTEP, 10, 0);
+
+    MakeFolder(Path("many"));
+    for (int i = 0; i < 255; ++i)
+        MakeFile(Path("many\\f" + std::to_string(i) + ".asm"), UtcFileTime(2026, 3, 5, 9, 5, 7));
+    Scan(Path("many"));
+    ASSERT_EQ(appState.foundCount, 255u);
+    EXPECT_EQ(SendMessageA(appState.progressBar, PBM_GETPOS, 0, 0), 160) << "files 1, 17, ... 241";
+    char status[kEntryCapacity] = {};
+    GetWindowTextA(appState.statusLine, status, sizeof status);
+    bool shownIsAStoredPath = false;
+    for (const std::string& line : StoreLines())
+        shownIsAStoredPath = shownIsAStoredPath || PathField(line) == status;
+    EXPECT_TRUE(shownIsAStoredPath) << "status line: '" << status << "'";
+}
+
+}  // namespace
