@@ -131,6 +131,9 @@ LRESULT OnScanDone(HWND window)
         CloseHandle(appState.scanThread);
         appState.scanThread = nullptr;
     }
+    // While the worker's own controls came and went, paints of the other children can be lost
+    // (seen under Wine); the whole window is drawn afresh now that they are gone.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     if (StartPendingScan())
         return 0;
     if (appState.foundCount != 0)

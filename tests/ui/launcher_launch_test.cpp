@@ -1,0 +1,136 @@
+// Every way the launcher starts the editor: a real double-click on a row, New Project from the
+// menu and from the button, and the Open dialog. Each ends the launcher.
+#include "launcher_fixture.h"
+
+namespace ui {
+namespace {
+
+constexpr LocalTime kBase = {2025, 11, 20, 16, 40, 0};
+
+struct RowCase {
+    const char* label;
+    std::string relativePath;  // below the package folder
+};
+
+// Failure messages name the case by its label.
+void PrintTo(const RowCase& rowCase, std::ostream* out)
+{
+    *out << rowCase.label;
+}
+
+class LauncherLaunchRow : public LauncherCase, public ::testing::WithParamInterface<RowCase> {};
+
+// The double-clicked row's whole Path goes to the editor, bare and maximised.
+TEST_P(LauncherLaunchRow, DoubleClickStartsTheEditorOnThatRowsPath)
+{
+    const RowCase& row = GetParam();
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    // Older and newer neighbours, so the row is neither the first nor the last.
+    for (int i = 0; i < 12; ++i)
+        ASSERT_TRUE(AddFile(package(), "src\\n" + std::to_string(i) + ".inc", AddSeconds(kBase, (i - 6) * 3600)));
+    ASSERT_TRUE(AddFile(package(), row.relativePath, AddSeconds(kBase, 1800)));
+    const std::string path = package() + "\\" + row.relativePath;
+    const std::string name = path.substr(path.rfind('\\') + 1);
+
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(13));
+    const int index = FindRowByPath(launcher_.process(), list_, path);
+    ASSERT_GE(index, 0) << "expected a row with the Path " << Shown(path) << "; saw "
+                        << Describe(ReadRows(launcher_.process(), list_), 13);
+    EXPECT_EQ(CellText(launcher_.process(), list_, index, 0), name) << "the Filename column shows the whole name";
+
+    std::string error;
+    ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, index, &error)) << error;
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(path)) << "double-click on row " << index << " (" << row.label << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LauncherLaunchRow,
+    ::testing::Values(RowCase{"plain", "src\\main.asm"},
+                      RowCase{"spaces", "my sources\\two words here.asm"},
+                      RowCase{"comma", "src\\alpha,beta.asm"},
+                      // With the package folder in front, the Path is well over 255 characters.
+                      RowCase{"long", "deep\\" + std::string(240, 'L') + ".asm"}),
+    [](const ::testing::TestParamInfo<RowCase>& info) { return std::string(info.param.label); });
+
+using LauncherLaunch = LauncherCase;
+
+// A double-click below the last row selects nothing and starts nothing; the row clicked next is
+// the one the editor gets, so the empty click had been handled without effect.
+TEST_F(LauncherLaunch, DoubleClickBelowTheRowsStartsNothing)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(AddFile(package(), "r" + std::to_string(i) + ".asm", AddSeconds(kBase, i * 60)));
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(3));
+
+    RECT last{};
+    ASSERT_TRUE(RowRect(launcher_.process(), list_, 2, &last)) << "could not read the rectangle of the last row";
+    std::string error;
+    ASSERT_TRUE(DoubleClickAt(list_, {(last.left + last.right) / 2, last.bottom + 3 * (last.bottom - last.top)}, &error))
+        << error;
+    ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, 1, &error)) << error;
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(package() + "\\r1.asm"));
+}
+
+// New Project from the menu command and from the button: the editor with no file.
+TEST_F(LauncherLaunch, NewProjectCommandStartsTheEditorWithNoFile)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(1));
+    PostMessageA(main_, WM_COMMAND, kNewProjectCommand, 0);
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(""));
+}
+
+TEST_F(LauncherLaunch, NewProjectButtonStartsTheEditorWithNoFile)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(1));
+    const HWND button = GetDlgItem(main_, kNewProjectButtonId);
+    ASSERT_NE(button, nullptr) << "expected the New Project button, id 500";
+    SendMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(""));
+}
+
+// Open: a file chosen in the dialog, anywhere, goes to the editor.
+TEST_F(LauncherLaunch, OpenDialogStartsTheEditorOnTheChosenFile)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
+    const std::string chosen = root() + "\\elsewhere\\chosen file.asm";
+    ASSERT_TRUE(AddFile(root(), "elsewhere\\chosen file.asm", kBase, false));
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(1));
+
+    PostMessageA(main_, WM_COMMAND, kOpenCommand, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitForDialog(nullptr, &dialog));
+    constexpr int kFileNameBox = 0x47C;
+    ASSERT_NE(GetDlgItem(dialog, kFileNameBox), nullptr)
+        << "expected the file name box (id 0x47C) in the dialog " << Shown(WindowText(dialog));
+    // The file types offered: sources first, and selected.
+    constexpr int kFileTypeBox = 0x470;
+    const HWND types = GetDlgItem(dialog, kFileTypeBox);
+    ASSERT_NE(types, nullptr) << "expected the file type box (id 0x470) in the dialog";
+    const std::vector<std::string> typeNames = ComboItems(types);
+    EXPECT_TRUE(typeNames == std::vector<std::string>({"Assembly Files *.ASM,*.RC,*.INC", "All Files      *.*"}))
+        << "expected the file types \"Assembly Files *.ASM,*.RC,*.INC\" and \"All Files      *.*\"; saw"
+        << [&] {
+               std::string all;
+               for (const std::string& name : typeNames)
+                   all += " " + Shown(name);
+               return all;
+           }();
+    EXPECT_EQ(SendMessageA(types, CB_GETCURSEL, 0, 0), 0) << "the selected file type";
+    SetDlgItemTextA(dialog, kFileNameBox, chosen.c_str());
+    SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(chosen));
+}
+
+}  // namespace
+}  // namespace ui
