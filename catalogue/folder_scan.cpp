@@ -24,7 +24,13 @@ bool IsSourceFileName(std::string_view name)
            EndsWithIgnoringCase(name, ".inc");
 }
 
-static bool IsDotName(std::string_view name)
+void CutToFolderLimit(std::span<char> folder)
+{
+    if (!folder.empty())
+        folder[folder.size() > kFolderLimit ? kFolderLimit : folder.size() - 1] = '\0';
+}
+
+bool IsSkippedDotName(std::string_view name)
 {
     return name == "." || name.starts_with("..");
 }
@@ -70,7 +76,7 @@ void FolderScan(std::span<char> folder)
 {
     if (folder.empty())
         return;
-    folder[folder.size() > kFolderLimit ? kFolderLimit : folder.size() - 1] = '\0';
+    CutToFolderLimit(folder);
 
     std::string_view folderText = TextView(folder);
     if (folderText.ends_with('\\'))
@@ -88,7 +94,7 @@ void FolderScan(std::span<char> folder)
         if (ScanStopRequested())
             break;
         const std::string_view name = TextView(entry.name);
-        if (IsDotName(name))
+        if (IsSkippedDotName(name))
             continue;
         if (entry.attributes & kAttributeFolder)
             ScanSubFolder(folderPrefix, name);

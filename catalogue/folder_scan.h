@@ -7,6 +7,12 @@
 // True when the UI thread has asked the running walk to end.
 bool ScanStopRequested();
 
+// Cuts the folder text in place to the longest folder that is walked (256 characters).
+void CutToFolderLimit(std::span<char> folder);
+
+// True for "." and for every name that begins with "..": such entries are never looked at.
+bool IsSkippedDotName(std::string_view name);
+
 // True for names ending in ".asm", ".inc" or ".rc", in any case.
 bool IsSourceFileName(std::string_view name);
 

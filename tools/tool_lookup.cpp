@@ -2,6 +2,7 @@
 
 #include "catalogue/bounded_text.h"
 #include "catalogue/file_system.h"
+#include "catalogue/folder_scan.h"
 
 inline constexpr char kFirstDrive = 'C';
 inline constexpr char kLastDrive = 'Y';
@@ -10,7 +11,7 @@ int FindFileInFolder(std::span<char> folder, std::string_view wantedName, std::s
 {
     if (folder.empty())
         return -1;
-    folder[folder.size() > kFolderLimit ? kFolderLimit : folder.size() - 1] = '\0';
+    CutToFolderLimit(folder);
     PathText pattern;
     CopyText(pattern, TextView(folder));
     AppendText(pattern, "\\*");
@@ -23,7 +24,7 @@ int FindFileInFolder(std::span<char> folder, std::string_view wantedName, std::s
     int result = -1;
     do {
         const std::string_view name = TextView(entry.name);
-        if (name == "." || name.starts_with("..") || (entry.attributes & kAttributeFolder))
+        if (IsSkippedDotName(name) || (entry.attributes & kAttributeFolder))
             continue;
         if (!EqualsIgnoringCase(name, wantedName))
             continue;
