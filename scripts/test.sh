@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The project's test command: bash scripts/test.sh (from the project root, or from anywhere).
 # Installs what is missing, configures and builds the presets host, windows-x86 and windows-x64,
-# runs the native tests, then runs the 64-bit build's tests under Wine in a session of its own
-# (prefix build/wine-prefix, always on Xvfb). The last line is "N passed, M failed[, K skipped]"
-# over both test runs, where a preset that failed to build counts as one failed test; the exit
-# status is non-zero when anything failed.
+# runs the native tests, then the Wine tests of the 32-bit build and of the 64-bit build, one after
+# the other in one session of their own (prefix build/wine-prefix, always on Xvfb). The last line is
+# "N passed, M failed[, K skipped]" over all three test runs, where a preset that failed to build
+# counts as one failed test; the exit status is non-zero when anything failed.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
@@ -41,6 +41,7 @@ run_ctest()
     run_failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
     run_total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary")
     run_skipped=$(sed -n '/^The following tests did not run:/,/^$/p' "$log" | grep -c '(Skipped)$' || true)
+    echo "== ctest $label: $((run_total - run_failed - run_skipped)) passed, $run_failed failed, $run_skipped skipped"
     passed=$((passed + run_total - run_failed - run_skipped))
     skipped=$((skipped + run_skipped))
     failed=$((failed + run_failed))
@@ -99,19 +100,18 @@ if ! flock -n 8; then
 fi
 
 host_built=0
-windows_built=0
+windows_built=()
 build_preset host && host_built=1
-# The shipped 32-bit build is compiled (warning-free, like every build) but cannot run here.
-build_preset windows-x86
-build_preset windows-x64 && windows_built=1
+build_preset windows-x86 && windows_built+=(windows-x86)
+build_preset windows-x64 && windows_built+=(windows-x64)
 
 if [ "$host_built" = 1 ]; then
     echo "== native tests (at $((SECONDS - started)) s)"
     run_ctest host --preset host --no-tests=error
 fi
 
-if [ "$windows_built" = 1 ]; then
-    echo "== Wine tests (at $((SECONDS - started)) s)"
+if [ "${#windows_built[@]}" -gt 0 ]; then
+    echo "== Wine session (at $((SECONDS - started)) s)"
     # shellcheck source=scripts/wine-session.sh
     . scripts/wine-session.sh
     trap wine_session_stop EXIT
@@ -120,8 +120,11 @@ if [ "$windows_built" = 1 ]; then
     export TRAWLBECK_USE_XVFB=1
     if wine_session_start build/wine-prefix 8>&-; then
         echo "Wine session on display $DISPLAY (at $((SECONDS - started)) s)"
-        # The tests share one Wine desktop: never in parallel.
-        run_ctest windows-x64 --preset windows-x64 --no-tests=error --parallel 1 8>&-
+        # The tests share one Wine desktop: never in parallel, and one build after the other.
+        for preset in "${windows_built[@]}"; do
+            echo "== Wine tests of $preset (at $((SECONDS - started)) s)"
+            run_ctest "$preset" --preset "$preset" --no-tests=error --parallel 1 8>&-
+        done
     else
         note_failure "Wine session did not start"
     fi

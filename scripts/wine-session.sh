@@ -6,6 +6,9 @@
 
 _trawlbeck_wineserver=/usr/lib/wine/wineserver64
 _trawlbeck_prefix_ready_mark=.trawlbeck-session-ready
+# Present only in a prefix made while Wine's 32-bit half was installed: a prefix without it runs
+# 64-bit programs only (32-bit ones fail with "could not load kernel32.dll").
+_trawlbeck_prefix_32bit_mark=drive_c/windows/syswow64/kernel32.dll
 
 # Starts Xvfb on the first free display (Xvfb picks it and reports it on a descriptor once it
 # accepts clients), and exports DISPLAY.
@@ -95,6 +98,10 @@ EOF
         echo "wine-session: could not write the settings of $prefix" >&2
         return 1
     fi
+    if [ ! -f "$prefix/$_trawlbeck_prefix_32bit_mark" ]; then
+        echo "wine-session: $prefix cannot run 32-bit programs: is Wine's 32-bit half (wine32:i386) installed?" >&2
+        return 1
+    fi
     touch "$prefix/$_trawlbeck_prefix_ready_mark"
 }
 
@@ -119,6 +126,12 @@ wine_session_start()
     fi
     _trawlbeck_session_prefix=$prefix
 
+    if [ -f "$prefix/$_trawlbeck_prefix_ready_mark" ] && [ ! -f "$prefix/$_trawlbeck_prefix_32bit_mark" ]; then
+        echo "wine-session: $prefix was made without Wine's 32-bit half; making it again" >&2
+        "$_trawlbeck_wineserver" -k 2>/dev/null || true
+        "$_trawlbeck_wineserver" -w 2>/dev/null || true
+        rm -rf "$prefix" && mkdir -p "$prefix" || { wine_session_stop; return 1; }
+    fi
     if [ ! -f "$prefix/$_trawlbeck_prefix_ready_mark" ]; then
         _trawlbeck_create_prefix "$prefix" || { wine_session_stop; return 1; }
     fi

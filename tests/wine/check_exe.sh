@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# Checks a built launcher from its PE headers: GUI subsystem, imports from system DLLs only (no
-# compiler run-time DLLs), and a version and a manifest resource.
-# usage: check_exe.sh OBJDUMP EXE    Exits 77 (skipped) when EXE has not been built.
+# Checks a built launcher from its PE headers: the machine type of its build, GUI subsystem,
+# imports from system DLLs only (no compiler run-time DLLs), and a version and a manifest resource.
+# usage: check_exe.sh OBJDUMP EXE FORMAT    FORMAT is objdump's name of the PE type, pei-i386 or pei-x86-64.
 set -euo pipefail
 
 objdump=$1
 exe=$2
-if [ ! -f "$exe" ]; then
-    echo "skipped: $exe is not built"
-    exit 77
-fi
+expected_format=$3
 
 headers=$("$objdump" -p "$exe")
 failed=0
@@ -18,6 +15,9 @@ fail()
     echo "FAIL $exe: $*"
     failed=1
 }
+
+format=$(sed -n 's/.*file format //p' <<<"$headers" | head -n 1)
+[ "$format" = "$expected_format" ] || fail "expected a $expected_format exe, saw '$format'"
 
 subsystem=$(sed -n 's/^Subsystem[[:space:]]*//p' <<<"$headers")
 case $subsystem in
@@ -57,6 +57,6 @@ grep -qx 000010 <<<"$resource_types" || fail "no VERSIONINFO resource (types fou
 grep -qx 000018 <<<"$resource_types" || fail "no manifest resource (types found: ${resource_types:-none})"
 
 if [ "$failed" = 0 ]; then
-    echo "ok $exe: GUI subsystem; imports $(tr '\n' ' ' <<<"$imports"); version and manifest resources"
+    echo "ok $exe: $format, GUI subsystem; imports $(tr '\n' ' ' <<<"$imports"); version and manifest resources"
 fi
 exit "$failed"
