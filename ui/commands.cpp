@@ -2,6 +2,7 @@
 
 #include <array>
 #include <commdlg.h>
+#include <cstddef>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -14,6 +15,15 @@
 namespace {
 
 constexpr int kPathColumn = 3;
+
+// The Open dialog's record in its original, shorter form (up to lpTemplateName), as every version
+// of the platform accepts it. The headers' OPENFILENAME_SIZE_VERSION_400A is the same size but not
+// a constant expression.
+constexpr DWORD kOpenDialogRecordSize =
+    offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(OPENFILENAMEA::lpTemplateName);
+#if defined(__i386__)
+static_assert(kOpenDialogRecordSize == 76, "the 32-bit platform takes the short Open dialog record as 76 bytes");
+#endif
 
 int CALLBACK FolderBrowserCallback(HWND browser, UINT, LPARAM, LPARAM title)
 {
@@ -67,8 +77,7 @@ bool LaunchEditorOnSelectedRow()
 void OpenFileToEdit()
 {
     OPENFILENAMEA dialog{};
-    // The record in its original, shorter form, as every version of the platform accepts it.
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.lStructSize = kOpenDialogRecordSize;
     dialog.hwndOwner = appState.mainWindow;
     dialog.hInstance = appState.instance;
     dialog.lpstrFilter = kOpenFilter;
