@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the 64-bit launcher with its stand-in editor and viewer, lays out the demo package in
-# build/demo (the programs and a tree of sample sources) and runs the launcher under Wine.
+# Builds the launcher with its stand-in editor and viewer, lays out the demo package in build/demo
+# (the programs and a tree of sample sources) and runs the launcher under Wine. It runs the shipped
+# 32-bit build; TRAWLBECK_DEMO_BUILD=x64 runs the 64-bit one instead.
 #
 # With a display (DISPLAY set) the launcher appears there and the script waits until it ends
 # (double-click a row, or press Esc). Without one, or with TRAWLBECK_USE_XVFB=1, it runs on a
@@ -8,7 +9,8 @@
 # build/demo/screenshot.png and ends the session. What the launcher asked the stand-ins to open is
 # logged to build/demo/standin.log and printed at the end.
 #
-# usage: bash scripts/run-launcher.sh      (from anywhere; paths are taken from the project root)
+# usage: [TRAWLBECK_DEMO_BUILD=x86|x64] bash scripts/run-launcher.sh
+#        (from anywhere; paths are taken from the project root)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
@@ -22,16 +24,23 @@ wait_seconds=${TRAWLBECK_DEMO_WAIT:-5}
 case $wait_seconds in
     '' | *[!0-9]*) echo "run-launcher: TRAWLBECK_DEMO_WAIT must be whole seconds, not '$wait_seconds'" >&2; exit 2 ;;
 esac
+build=${TRAWLBECK_DEMO_BUILD:-x86}
+case $build in
+    x86) loader=/usr/lib/wine/wine ;;
+    x64) loader=/usr/lib/wine/wine64 ;;
+    *) echo "run-launcher: TRAWLBECK_DEMO_BUILD must be x86 or x64, not '$build'" >&2; exit 2 ;;
+esac
+preset=windows-$build
 
 bash scripts/setup.sh
 
 # Configure once; later builds re-run the configure step themselves when a CMakeLists changes.
-if [ ! -f build/windows-x64/Makefile ]; then
-    cmake --preset windows-x64
+if [ ! -f "build/$preset/Makefile" ]; then
+    cmake --preset "$preset"
 fi
-cmake --build --preset windows-x64 --target trawlbeck Vantrel Orbenix
+cmake --build --preset "$preset" --target trawlbeck Vantrel Orbenix
 
-python3 scripts/make-demo-package.py --exe-dir build/windows-x64 --out "$demo"
+python3 scripts/make-demo-package.py --exe-dir "build/$preset" --out "$demo"
 
 # Decided before the session starts, since starting Xvfb sets DISPLAY.
 if [ -z "${DISPLAY-}" ] || [ "${TRAWLBECK_USE_XVFB-}" = 1 ]; then
@@ -88,9 +97,9 @@ report_standins()
 }
 
 if [ "$headless" = 0 ]; then
-    echo "Running $demo/trawlbeck.exe on $DISPLAY; double-click a row or press Esc to end it."
+    echo "Running $demo/trawlbeck.exe ($build) on $DISPLAY; double-click a row or press Esc to end it."
     # In the background, so that INT and TERM reach the trap at once instead of after the launcher.
-    "$WINE" "$demo/trawlbeck.exe" &
+    "$loader" "$demo/trawlbeck.exe" &
     launcher_pid=$!
     status=0
     wait "$launcher_pid" || status=$?
@@ -112,7 +121,7 @@ if [ "$headless" = 0 ]; then
     exit 0
 fi
 
-"$WINE" "$demo/trawlbeck.exe" &
+"$loader" "$demo/trawlbeck.exe" &
 launcher_pid=$!
 # Wait for the window to appear and the first scan to fill the list; stop early if the launcher ends.
 ticks=0
