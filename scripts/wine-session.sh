@@ -3,6 +3,7 @@
 #   wine_session_stop               # stops that wineserver and the Xvfb it started; safe to repeat
 # Typical use:  wine_session_start build/wine-prefix && trap wine_session_stop EXIT
 # One session per prefix at a time: stopping a session ends every Wine process of its prefix.
+# The prefix is a 64-bit one with Wine's 32-bit half: it runs the 32-bit and the 64-bit builds.
 
 _trawlbeck_wineserver=/usr/lib/wine/wineserver64
 _trawlbeck_prefix_ready_mark=.trawlbeck-session-ready
