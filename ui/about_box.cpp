@@ -16,8 +16,8 @@ constexpr char kWhatItDoes[] = "Lists the newest assembler sources and starts th
 
 // Room for the program's version resource; a larger one is not read.
 constexpr std::size_t kVersionBlockCapacity = 4096;
-// "Title#product line", the line being the name and a version of four numbers.
-constexpr std::size_t kAboutTextCapacity = 64;
+// The product line (the name and a version of four numbers), a line break and what the program does.
+constexpr std::size_t kAboutTextCapacity = sizeof kProgramName + 4 * 6 + 2 + sizeof kWhatItDoes;
 
 void AppendNumber(std::span<char> text, unsigned number)
 {
@@ -57,11 +57,12 @@ void AppendOwnVersion(std::span<char> text)
 
 void ShowAboutBox()
 {
-    // Before the '#' the title, after it the product line.
-    std::array<char, kAboutTextCapacity> about;
-    CopyText(about, kProgramName);
-    AppendText(about, "#");
-    AppendText(about, kProgramName);
-    AppendOwnVersion(about);
-    ShellAboutA(appState.mainWindow, about.data(), kWhatItDoes, nullptr);
+    // The title is the name alone. The product line goes in the box's own text rather than after a
+    // '#' in the title, which not every implementation of the box splits off.
+    std::array<char, kAboutTextCapacity> text;
+    CopyText(text, kProgramName);
+    AppendOwnVersion(text);
+    AppendText(text, "\r\n");
+    AppendText(text, kWhatItDoes);
+    ShellAboutA(appState.mainWindow, kProgramName, text.data(), nullptr);
 }

@@ -484,6 +484,22 @@ bool CursorAt(POINT at)
     return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
 }
 
+// Moves the cursor to a point of the screen where window (its frame, caption or menu bar included)
+// is on top.
+bool MoveToScreenPoint(HWND window, POINT point, std::string* error)
+{
+    if (WindowFromPoint(point) != window) {
+        *error = "another window covers the point to click";
+        return false;
+    }
+    SendMouseAt(point, 0);
+    if (!WaitUntil([&] { return CursorAt(point); }, 2000)) {
+        *error = "the cursor did not move to the point to click";
+        return false;
+    }
+    return true;
+}
+
 // Moves the cursor to a point of the window's client area that the window itself shows; the
 // point in screen coordinates.
 bool MoveTo(HWND window, POINT* point, std::string* error)
@@ -495,16 +511,7 @@ bool MoveTo(HWND window, POINT* point, std::string* error)
         return false;
     }
     ClientToScreen(window, point);
-    if (WindowFromPoint(*point) != window) {
-        *error = "another window covers the point to click";
-        return false;
-    }
-    SendMouseAt(*point, 0);
-    if (!WaitUntil([&] { return CursorAt(*point); }, 2000)) {
-        *error = "the cursor did not move to the point to click";
-        return false;
-    }
-    return true;
+    return MoveToScreenPoint(window, *point, error);
 }
 
 void Click(POINT at, MouseButton button)
@@ -529,6 +536,17 @@ bool ClickAt(HWND window, POINT point, MouseButton button, std::string* error)
     if (!MoveTo(window, &point, error))
         return false;
     Click(point, button);
+    return true;
+}
+
+bool ClickMenuBar(HWND window, int x, std::string* error)
+{
+    POINT clientOrigin = {0, 0};
+    ClientToScreen(window, &clientOrigin);
+    const POINT at = {clientOrigin.x + x, clientOrigin.y - GetSystemMetrics(SM_CYMENU) / 2};
+    if (!MoveToScreenPoint(window, at, error))
+        return false;
+    Click(at, MouseButton::Left);
     return true;
 }
 

@@ -128,6 +128,8 @@ bool DoubleClickRow(HANDLE process, HWND list, int row, std::string* error);
 enum class MouseButton { Left, Right };
 bool ClickAt(HWND window, POINT point, MouseButton button, std::string* error);
 bool ClickRow(HANDLE process, HWND list, int row, MouseButton button, std::string* error);
+// Clicks the menu bar of a top-level window, x pixels from the left of its client area.
+bool ClickMenuBar(HWND window, int x, std::string* error);
 // Presses and releases a key on the real keyboard; it goes to the window with the focus.
 void TypeKey(WORD virtualKey);
 // The selected rows of a list view, from the top.
