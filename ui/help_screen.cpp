@@ -70,8 +70,8 @@ LRESULT CALLBACK HelpListProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
 {
     switch (message) {
     case WM_LBUTTONUP:
-        // The list box holds the mouse from the button's press: it lets go here first, so that
-        // a hidden list does not keep the mouse.
+        // The list box took the mouse when the button went down and lets it go on its release:
+        // it sees the release before it is hidden, so that no hidden window keeps the mouse.
         CallWindowProcA(appState.helpListPrevProc, list, message, wParam, lParam);
         LeaveHelpScreen();
         return 0;

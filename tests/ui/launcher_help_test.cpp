@@ -158,8 +158,9 @@ TEST_F(LauncherHelp, HelpReplacesTheListUntilClickedOrClosed)
 }
 
 // Help opened during the first scan and left while it runs leaves the scan's view (no results
-// list); opened again and kept past the scan's end, it stays alone until it is left.
-TEST_F(LauncherHelp, HelpDuringTheFirstScan)
+// list); opened again and kept past the scan's end, it stays alone until it is left. The same
+// holds for help opened during a rescan, whose worker shows the list again as it ends.
+TEST_F(LauncherHelp, HelpDuringScans)
 {
     ASSERT_TRUE(InstallPrograms(package(), true));
     // Enough sources for the scan to outlast the steps below (about 1.5 s on an idle machine).
@@ -187,8 +188,23 @@ TEST_F(LauncherHelp, HelpDuringTheFirstScan)
     Sleep(300);
     EXPECT_TRUE(InHelpMode()) << "after the scan's end";
     ASSERT_TRUE(ClickAt(HelpList(), {40, 40}, MouseButton::Left, &error)) << error;
-    EXPECT_TRUE(InListMode(true)) << "help left after the scan's end";
+    ASSERT_TRUE(InListMode(true)) << "help left after the scan's end";
     EXPECT_EQ(RowCount(FindResultsList(main_)), 100);
+
+    PostMessageA(main_, WM_COMMAND, kNewFolderCommand, 0);
+    HWND browser = nullptr;
+    ASSERT_TRUE(WaitForDialog("Select Folder with Source Files", &browser));
+    ASSERT_TRUE(SelectInFolderBrowser(launcher_.process(), browser, package(), &error)) << error;
+    SendMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return FindProgressBar(main_) != nullptr; }, kStartTimeoutMs));
+    PostMessageA(main_, WM_COMMAND, kHelpCommand, 0);
+    ASSERT_TRUE(InHelpMode()) << "help opened during a rescan";
+    ASSERT_NE(FindProgressBar(main_), nullptr) << "the rescan ended too soon for this case";
+    ASSERT_TRUE(WaitUntil([&] { return FindProgressBar(main_) == nullptr; }, kScanTimeoutMs));
+    Sleep(300);
+    EXPECT_TRUE(InHelpMode()) << "after the rescan's end";
+    PostMessageA(HelpList(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(InListMode(true)) << "help closed after the rescan's end";
 }
 
 // About shows the standard About box over the launcher, with the program's name and the version
