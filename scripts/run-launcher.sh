@@ -19,6 +19,8 @@ cd "$root"
 demo=build/demo
 prefix=build/wine-prefix-demo
 screenshot=$demo/screenshot.png
+menu_screenshot=$demo/screenshot-menu.png
+help_screenshot=$demo/screenshot-help.png
 standin_log=$demo/standin.log
 wait_seconds=${TRAWLBECK_DEMO_WAIT:-5}
 case $wait_seconds in
@@ -139,4 +141,22 @@ fi
 rm -f "$screenshot"
 import -window root "$screenshot"
 echo "Screenshot: $root/$screenshot"
+
+# Two more views with the real mouse, at the places of the centred 500x350 window on the
+# 1024x768 desktop: the context menu over the list, then the help screen.
+if kill -0 "$launcher_pid" 2>/dev/null; then
+    xdotool mousemove 330 276 click 1
+    sleep 0.5
+    xdotool click 3
+    sleep 1
+    import -window root "$menu_screenshot"
+    xdotool key Escape
+    sleep 0.5
+    xdotool mousemove 312 242 click 1
+    sleep 0.5
+    xdotool mousemove 330 262 click 1
+    sleep 1
+    import -window root "$help_screenshot"
+    echo "Screenshots: $root/$menu_screenshot $root/$help_screenshot"
+fi
 report_standins

@@ -106,6 +106,19 @@ EOF
     touch "$prefix/$_trawlbeck_prefix_ready_mark"
 }
 
+# Wine's own fonts (Marlett, which draws the caption buttons, Tahoma, MS Sans Serif, ...) ship in
+# /usr/share/wine/fonts, but this Wine build never reads that folder: it reaches its data folder
+# as /usr/lib/wine/../../share/wine and stops there (strace shows no open of the fonts folder), so
+# windows fall back to other fonts and the caption buttons show the letters "0 1 r". Fonts in the
+# prefix's own Fonts folder are loaded, as on Windows: the missing ones are copied there.
+_trawlbeck_install_wine_fonts()
+{
+    local prefix=$1 source=/usr/share/wine/fonts
+    [ -d "$source" ] || return 0
+    mkdir -p "$prefix/drive_c/windows/Fonts" || return 1
+    cp -n "$source"/*.ttf "$source"/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+}
+
 wine_session_start()
 {
     if [ $# -ne 1 ] || [ -z "$1" ]; then
@@ -136,6 +149,7 @@ wine_session_start()
     if [ ! -f "$prefix/$_trawlbeck_prefix_ready_mark" ]; then
         _trawlbeck_create_prefix "$prefix" || { wine_session_stop; return 1; }
     fi
+    _trawlbeck_install_wine_fonts "$prefix" || { wine_session_stop; return 1; }
 
     if ! "$_trawlbeck_wineserver" -p 2>/dev/null; then
         # A server already runs for the prefix: a persistent one outlives a session that was

@@ -1,6 +1,7 @@
 #include "ui/commands.h"
 
 #include <array>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <cstddef>
 #include <shellapi.h>
@@ -62,16 +63,40 @@ LRESULT LaunchEditor(const char* parameter)
     return 0;
 }
 
-bool LaunchEditorOnSelectedRow()
+bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path)
 {
     const int row = FirstSelectedRow();
     if (row < 0)
         return false;
-    // The whole Path, up to 512 characters: a cut path would open the wrong file, or none.
-    std::array<char, kEntryPathLimit + 1> path;
+    // The whole Path, up to 512 characters: a cut path would name another file, or none.
     ReadRowText(row, kPathColumn, path);
+    return true;
+}
+
+bool LaunchEditorOnSelectedRow()
+{
+    std::array<char, kEntryPathLimit + 1> path;
+    if (!ReadSelectedPath(path))
+        return false;
     LaunchEditor(path.data());
     return true;
+}
+
+void ViewSelectedFile()
+{
+    std::array<char, kEntryPathLimit + 1> path;
+    if (appState.viewerPath[0] == '\0' || !ReadSelectedPath(path))
+        return;
+    ShellExecuteA(appState.mainWindow, "open", appState.viewerPath.data(), path.data(), nullptr, SW_SHOWNORMAL);
+}
+
+void SelectAllRows()
+{
+    SetFocus(appState.resultsList);
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    SendMessageA(appState.resultsList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
 }
 
 void OpenFileToEdit()

@@ -1,13 +1,25 @@
 // The commands that start the editor or choose something new.
 #pragma once
 
+#include <span>
+
+#include "catalogue/app_state.h"
 #include "catalogue/platform_types.h"
 
 // Starts the editor on parameter (a full path, or empty for a new project) and ends the launcher.
 LRESULT LaunchEditor(const char* parameter);
 
+// Reads the whole Path of the first selected row. False when no row is selected.
+bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path);
+
 // Starts the editor on the path of the first selected row. False when no row is selected.
 bool LaunchEditorOnSelectedRow();
+
+// Opens the first selected row's file in the viewer; the launcher stays.
+void ViewSelectedFile();
+
+// Selects every row of the results list and gives it the focus.
+void SelectAllRows();
 
 // Lets the user choose any file to edit; a cancelled dialog leaves everything as it was.
 void OpenFileToEdit();

@@ -6,8 +6,11 @@
 #include "catalogue/scan_worker.h"
 #include "catalogue/source_store_win.h"
 #include "tools/tool_lookup.h"
+#include "ui/about_box.h"
+#include "ui/clipboard.h"
 #include "ui/command_ids.h"
 #include "ui/commands.h"
+#include "ui/help_screen.h"
 #include "ui/results_list.h"
 #include "ui/texts.h"
 
@@ -105,6 +108,24 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case IDM_FILE_OPEN:
         OpenFileToEdit();
         return 0;
+    case IDM_HELP_ABOUT:
+        ShowAboutBox();
+        return 0;
+    case IDM_HELP_HELP:
+        ShowHelpScreen(window);
+        return 0;
+    case IDM_VIEW_SELECTED:
+        ViewSelectedFile();
+        return DefWindowProcA(window, message, wParam, lParam);
+    // The list's own commands come from its menu only (second parameter 0).
+    case IDM_COPY_SELECTED:
+        if (lParam == 0)
+            CopySelectionToClipboard();
+        return DefWindowProcA(window, message, wParam, lParam);
+    case IDM_SELECT_ALL:
+        if (lParam == 0)
+            SelectAllRows();
+        return DefWindowProcA(window, message, wParam, lParam);
     case IDM_SHOW_ALL:
         if (lParam == 0)
             ShowAllSources();
@@ -134,6 +155,8 @@ LRESULT OnScanDone(HWND window)
     // While the worker's own controls came and went, paints of the other children can be lost
     // (seen under Wine); the whole window is drawn afresh now that they are gone.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // The worker shows the results list again as it ends, also while the help screen is up.
+    ShowResultsListForMode();
     if (StartPendingScan())
         return 0;
     if (appState.foundCount != 0)
@@ -141,6 +164,13 @@ LRESULT OnScanDone(HWND window)
     else if (ShowLauncherMessage(window, kNoSourcesText, MB_OKCANCEL | MB_ICONQUESTION) == IDOK)
         ChooseFolderAndRescan(window);
     return 0;
+}
+
+LRESULT OnListBoxColour(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (HBRUSH background = HelpListColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
+        return reinterpret_cast<LRESULT>(background);
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -169,6 +199,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnNotify(window, message, wParam, lParam);
     case WM_SCAN_DONE:
         return OnScanDone(window);
+    case WM_CTLCOLORLISTBOX:
+        return OnListBoxColour(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -8,6 +8,8 @@
 #include "catalogue/source_entry.h"
 #include "catalogue/source_store.h"
 #include "ui/command_ids.h"
+#include "ui/context_menu.h"
+#include "ui/help_screen.h"
 
 namespace {
 
@@ -51,12 +53,15 @@ void CreateResultsList(HWND parent)
     appState.resultsList = CreateWindowExA(0, WC_LISTVIEWA, nullptr, kResultsListStyle, 0, 0, 0, 0, parent,
                                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_RESULTS_LIST)),
                                            appState.instance, nullptr);
-    ShowWindow(appState.resultsList, SW_SHOWNORMAL);
+    // A first scan that ends while the help screen is up fills the list behind it.
+    ShowWindow(appState.resultsList, HelpScreenShown() ? SW_HIDE : SW_SHOWNORMAL);
     UpdateWindow(appState.resultsList);
     SendMessageA(appState.resultsList, LVM_SETITEMCOUNT, kItemCountHint, 0);
     SendMessageA(appState.mainWindow, WM_SIZE, 0, 0);
     SendMessageA(appState.resultsList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     SendMessageA(appState.resultsList, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FIXED_FONT)), FALSE);
+    appState.resultsListPrevProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(appState.resultsList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultsListProc)));
     InsertColumns();
 }
 
@@ -134,12 +139,14 @@ int FirstSelectedRow()
                                          MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
-void ReadRowText(int row, int column, std::span<char> text)
+bool ReadRowText(int row, int column, std::span<char> text)
 {
     text[0] = '\0';
     LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
     item.iSubItem = column;
     item.pszText = text.data();
     item.cchTextMax = static_cast<int>(text.size());
-    SendMessageA(appState.resultsList, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return SendMessageA(appState.resultsList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
 }

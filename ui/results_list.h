@@ -15,5 +15,6 @@ void ShowAllSources();
 // Index of the first selected row from the top, or -1.
 int FirstSelectedRow();
 
-// Reads the text of column (sub-item) of row into text, cut to fit and zero-terminated.
-void ReadRowText(int row, int column, std::span<char> text);
+// Reads the text of column (sub-item) of row into text, cut to fit and zero-terminated. False
+// (text empty) when the list cannot give it.
+bool ReadRowText(int row, int column, std::span<char> text);

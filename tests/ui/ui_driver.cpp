@@ -332,25 +332,35 @@ HWND FindProgressBar(HWND main)
     return child && ClassName(child) == PROGRESS_CLASSA ? child : nullptr;
 }
 
-std::vector<std::string> ComboItems(HWND combo)
+namespace {
+
+// The item texts of a combo box or list box of another process, given its three messages.
+std::vector<std::string> ItemTexts(HWND window, UINT countMessage, UINT lengthMessage, UINT textMessage)
 {
     // Wine carries list texts of another process as UTF-16 only: ask for them in UTF-16.
     std::vector<std::string> items;
-    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    const LRESULT count = SendMessageW(window, countMessage, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        const LRESULT length = SendMessageW(window, lengthMessage, static_cast<WPARAM>(i), 0);
         if (length < 0 || length > 1024) {
             items.push_back("<unreadable>");
             continue;
         }
         std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
+        SendMessageW(window, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
         wide.resize(static_cast<std::size_t>(length));
         char narrow[2048] = {};
         WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
         items.push_back(narrow);
     }
     return items;
+}
+
+}  // namespace
+
+std::vector<std::string> ComboItems(HWND combo)
+{
+    return ItemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 RECT RectInParent(HWND child)
@@ -474,17 +484,10 @@ bool CursorAt(POINT at)
     return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
 }
 
-}  // namespace
-
-bool DoubleClickAt(HWND window, POINT point, std::string* error)
+// Moves the cursor to a point of the screen where window (its frame, caption or menu bar included)
+// is on top.
+bool MoveToScreenPoint(HWND window, POINT point, std::string* error)
 {
-    RECT client{};
-    GetClientRect(window, &client);
-    if (!PtInRect(&client, point)) {
-        *error = "the point (" + std::to_string(point.x) + "," + std::to_string(point.y) + ") is outside the window";
-        return false;
-    }
-    ClientToScreen(window, &point);
     if (WindowFromPoint(point) != window) {
         *error = "another window covers the point to click";
         return false;
@@ -494,11 +497,67 @@ bool DoubleClickAt(HWND window, POINT point, std::string* error)
         *error = "the cursor did not move to the point to click";
         return false;
     }
-    for (int click = 0; click < 2; ++click) {
-        SendMouseAt(point, MOUSEEVENTF_LEFTDOWN);
-        SendMouseAt(point, MOUSEEVENTF_LEFTUP);
-    }
     return true;
+}
+
+// Moves the cursor to a point of the window's client area that the window itself shows; the
+// point in screen coordinates.
+bool MoveTo(HWND window, POINT* point, std::string* error)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    if (!PtInRect(&client, *point)) {
+        *error = "the point (" + std::to_string(point->x) + "," + std::to_string(point->y) + ") is outside the window";
+        return false;
+    }
+    ClientToScreen(window, point);
+    return MoveToScreenPoint(window, *point, error);
+}
+
+void Click(POINT at, MouseButton button)
+{
+    SendMouseAt(at, button == MouseButton::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN);
+    SendMouseAt(at, button == MouseButton::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP);
+}
+
+}  // namespace
+
+bool DoubleClickAt(HWND window, POINT point, std::string* error)
+{
+    if (!MoveTo(window, &point, error))
+        return false;
+    for (int click = 0; click < 2; ++click)
+        Click(point, MouseButton::Left);
+    return true;
+}
+
+bool ClickAt(HWND window, POINT point, MouseButton button, std::string* error)
+{
+    if (!MoveTo(window, &point, error))
+        return false;
+    Click(point, button);
+    return true;
+}
+
+bool ClickMenuBar(HWND window, int x, std::string* error)
+{
+    POINT clientOrigin = {0, 0};
+    ClientToScreen(window, &clientOrigin);
+    const POINT at = {clientOrigin.x + x, clientOrigin.y - GetSystemMetrics(SM_CYMENU) / 2};
+    if (!MoveToScreenPoint(window, at, error))
+        return false;
+    Click(at, MouseButton::Left);
+    return true;
+}
+
+void TypeKey(WORD virtualKey)
+{
+    INPUT keys[2] = {};
+    keys[0].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = virtualKey;
+    keys[1] = keys[0];
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
 }
 
 bool RowRect(HANDLE process, HWND list, int row, RECT* rect)
@@ -511,7 +570,10 @@ bool RowRect(HANDLE process, HWND list, int row, RECT* rect)
            memory.Read(0, rect, sizeof *rect);
 }
 
-bool DoubleClickRow(HANDLE process, HWND list, int row, std::string* error)
+namespace {
+
+// The centre of a row's first column, scrolled into view, in the list's client coordinates.
+bool RowCentre(HANDLE process, HWND list, int row, POINT* centre, std::string* error)
 {
     SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     RECT rect{};
@@ -519,11 +581,122 @@ bool DoubleClickRow(HANDLE process, HWND list, int row, std::string* error)
         *error = "could not read the rectangle of row " + std::to_string(row);
         return false;
     }
-    if (!DoubleClickAt(list, {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, error)) {
+    *centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    return true;
+}
+
+}  // namespace
+
+bool DoubleClickRow(HANDLE process, HWND list, int row, std::string* error)
+{
+    POINT centre{};
+    if (!RowCentre(process, list, row, &centre, error))
+        return false;
+    if (!DoubleClickAt(list, centre, error)) {
         *error = "row " + std::to_string(row) + ": " + *error;
         return false;
     }
     return true;
+}
+
+bool ClickRow(HANDLE process, HWND list, int row, MouseButton button, std::string* error)
+{
+    POINT centre{};
+    if (!RowCentre(process, list, row, &centre, error))
+        return false;
+    if (!ClickAt(list, centre, button, error)) {
+        *error = "row " + std::to_string(row) + ": " + *error;
+        return false;
+    }
+    return true;
+}
+
+std::vector<int> SelectedRows(HWND list)
+{
+    std::vector<int> rows;
+    int row = -1;
+    while ((row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                                MAKELPARAM(LVNI_SELECTED, 0)))) >= 0)
+        rows.push_back(row);
+    return rows;
+}
+
+bool SelectRows(HANDLE process, HWND list, const std::vector<int>& rows)
+{
+    RemoteMemory memory(process, sizeof(LVITEMA));
+    if (!memory.ok())
+        return false;
+    auto setState = [&](int row, UINT state) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = state;
+        return memory.Write(0, &item, sizeof item) &&
+               SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.at()));
+    };
+    bool ok = setState(-1, 0);
+    for (int row : rows)
+        ok = setState(row, LVIS_SELECTED) && ok;
+    return ok;
+}
+
+namespace {
+
+BOOL CALLBACK CollectPopupMenu(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->first && IsWindowVisible(window) && ClassName(window) == "#32768") {
+        search->second = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindPopupMenu(DWORD processId)
+{
+    std::pair<DWORD, HWND> search{processId, nullptr};
+    EnumWindows(CollectPopupMenu, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+bool ClickPopupItem(HWND popup, int index, int count, std::string* error)
+{
+    RECT client{};
+    GetClientRect(popup, &client);
+    const int itemHeight = (client.bottom - client.top) / count;
+    const POINT centre = {(client.left + client.right) / 2, client.top + itemHeight * index + itemHeight / 2};
+    return ClickAt(popup, centre, MouseButton::Left, error);
+}
+
+std::vector<std::string> ListBoxLines(HWND list)
+{
+    return ItemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
+bool ReadClipboard(UINT format, std::string* bytes)
+{
+    bytes->clear();
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000))
+        return false;
+    const HANDLE data = GetClipboardData(format);
+    const void* at = data ? GlobalLock(data) : nullptr;
+    if (at) {
+        bytes->assign(static_cast<const char*>(at), GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return at != nullptr;
+}
+
+bool EmptyTheClipboard()
+{
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000))
+        return false;
+    const bool emptied = EmptyClipboard() != FALSE;
+    return CloseClipboard() && emptied;
 }
 
 int DistinctColours(HWND window)

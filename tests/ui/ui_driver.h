@@ -123,8 +123,37 @@ bool RowRect(HANDLE process, HWND list, int row, RECT* rect);
 // (with a reason) when the point cannot be reached.
 bool DoubleClickAt(HWND window, POINT point, std::string* error);
 bool DoubleClickRow(HANDLE process, HWND list, int row, std::string* error);
+// One click of the real mouse's left or right button at a point of the window's client area, or
+// on a row (which is scrolled into view first).
+enum class MouseButton { Left, Right };
+bool ClickAt(HWND window, POINT point, MouseButton button, std::string* error);
+bool ClickRow(HANDLE process, HWND list, int row, MouseButton button, std::string* error);
+// Clicks the menu bar of a top-level window, x pixels from the left of its client area.
+bool ClickMenuBar(HWND window, int x, std::string* error);
+// Presses and releases a key on the real keyboard; it goes to the window with the focus.
+void TypeKey(WORD virtualKey);
+// The selected rows of a list view, from the top.
+std::vector<int> SelectedRows(HWND list);
+// Selects exactly these rows of a list view of another process.
+bool SelectRows(HANDLE process, HWND list, const std::vector<int>& rows);
 // How many colours the window shows on screen: 1 when nothing has been drawn over its background.
 int DistinctColours(HWND window);
+
+// ---- Menus and list boxes of another process ----
+
+// The visible popup menu window (#32768) of the process, or null.
+HWND FindPopupMenu(DWORD processId);
+// Clicks item index (from the top, all items of one height) of a popup menu of count items.
+bool ClickPopupItem(HWND popup, int index, int count, std::string* error);
+// The lines of a list box of another process.
+std::vector<std::string> ListBoxLines(HWND list);
+
+// ---- The clipboard ----
+
+// The bytes of the clipboard's data in format (its whole block), or false when there is none.
+bool ReadClipboard(UINT format, std::string* bytes);
+// Empties the clipboard, so that a copy that does nothing leaves nothing.
+bool EmptyTheClipboard();
 
 // ---- The folder browser of another process ----
 

@@ -1,0 +1,125 @@
+#include "ui/clipboard.h"
+
+#include "catalogue/app_state.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+#include <commctrl.h>
+
+#include "catalogue/bounded_text.h"
+#include "ui/clipboard_text.h"
+#include "ui/results_list.h"
+
+namespace {
+
+constexpr int kColumnCount = 4;
+// The longest column text is a Path.
+constexpr std::size_t kCellCapacity = kEntryPathLimit + 1;
+
+// One row's column texts as read from the list; a column the list cannot give ends the row.
+struct RowTexts {
+    std::array<std::array<char, kCellCapacity>, kColumnCount> cells;
+    std::array<std::string_view, kColumnCount> columns;
+    std::size_t count;
+};
+
+std::span<const std::string_view> ReadRow(int row, RowTexts* texts)
+{
+    texts->count = 0;
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (!ReadRowText(row, column, texts->cells[column]))
+            break;
+        texts->columns[texts->count++] = TextView(texts->cells[column]);
+    }
+    return std::span<const std::string_view>(texts->columns.data(), texts->count);
+}
+
+int NextSelectedRow(int after)
+{
+    return static_cast<int>(
+        SendMessageA(appState.resultsList, LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+// Bytes the text of the first selectedCount selected rows takes, terminator included.
+std::size_t MeasureSelection(int selectedCount, RowTexts* texts)
+{
+    std::size_t size = 1;
+    int row = -1;
+    for (int left = selectedCount; left != 0 && (row = NextSelectedRow(row)) >= 0; --left)
+        size += ClipboardRowLength(ReadRow(row, texts));
+    return size;
+}
+
+void WriteSelection(int selectedCount, RowTexts* texts, std::span<char> text)
+{
+    text[0] = '\0';
+    std::size_t length = 0;
+    int row = -1;
+    for (int left = selectedCount; left != 0 && (row = NextSelectedRow(row)) >= 0; --left)
+        if (!AppendClipboardRow(text, &length, ReadRow(row, texts)))
+            return;
+}
+
+// A movable block with the text converted from the ANSI code page to UTF-16; null on failure.
+HGLOBAL UnicodeBlockOf(const char* text, std::size_t size)
+{
+    const int ansiLength = static_cast<int>(size);
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text, ansiLength, nullptr, 0);
+    if (wideLength <= 0)
+        return nullptr;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, static_cast<SIZE_T>(wideLength) * sizeof(WCHAR));
+    if (!block)
+        return nullptr;
+    WCHAR* wide = static_cast<WCHAR*>(GlobalLock(block));
+    const bool converted = wide && MultiByteToWideChar(CP_ACP, 0, text, ansiLength, wide, wideLength) == wideLength;
+    GlobalUnlock(block);
+    if (!converted) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    return block;
+}
+
+// Places each block that is not null; a block the clipboard did not take is freed.
+void PlaceOnClipboard(HGLOBAL oemText, HGLOBAL unicodeText)
+{
+    bool oemPlaced = false;
+    bool unicodePlaced = false;
+    if (OpenClipboard(nullptr)) {
+        if (EmptyClipboard()) {
+            oemPlaced = SetClipboardData(CF_OEMTEXT, oemText) != nullptr;
+            unicodePlaced = unicodeText && SetClipboardData(CF_UNICODETEXT, unicodeText) != nullptr;
+        }
+        CloseClipboard();
+    }
+    if (!oemPlaced)
+        GlobalFree(oemText);
+    if (unicodeText && !unicodePlaced)
+        GlobalFree(unicodeText);
+}
+
+}  // namespace
+
+void CopySelectionToClipboard()
+{
+    const int selectedCount = static_cast<int>(SendMessageA(appState.resultsList, LVM_GETSELECTEDCOUNT, 0, 0));
+    if (selectedCount <= 0)
+        return;
+    // The rows are read twice, once to size the block and once to fill it; the list cannot change
+    // in between, as only this thread changes it.
+    RowTexts texts;
+    const std::size_t size = MeasureSelection(selectedCount, &texts);
+    HGLOBAL oemText = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
+    if (!oemText)
+        return;
+    char* text = static_cast<char*>(GlobalLock(oemText));
+    if (!text) {
+        GlobalFree(oemText);
+        return;
+    }
+    WriteSelection(selectedCount, &texts, std::span<char>(text, size));
+    HGLOBAL unicodeText = UnicodeBlockOf(text, TextLength(std::span<const char>(text, size)) + 1);
+    GlobalUnlock(oemText);
+    PlaceOnClipboard(oemText, unicodeText);
+}

@@ -1,0 +1,18 @@
+// The help screen: a coloured list of help lines shown in the results list's place, with the
+// menus and the button locked until the user clicks it or its close box.
+#pragma once
+
+#include "catalogue/platform_types.h"
+
+// Enters help mode: the help list (made on first use) replaces the results list.
+void ShowHelpScreen(HWND owner);
+
+// True while the help screen is up.
+bool HelpScreenShown();
+
+// Gives the results list the place that help mode leaves it: hidden while the help screen is up,
+// shown otherwise. For the end of a scan, whose worker shows the list again.
+void ShowResultsListForMode();
+
+// The help list's background for WM_CTLCOLORLISTBOX, or null when list is another list.
+HBRUSH HelpListColours(HWND list, HDC context);
