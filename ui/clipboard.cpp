@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 #include <commctrl.h>
 
@@ -61,18 +62,40 @@ void WriteSelection(int selectedCount, RowTexts* texts, std::span<char> text)
             return;
 }
 
-// A movable block with the text converted from the ANSI code page to UTF-16; null on failure.
+// A movable, shareable block of size bytes; null when it cannot be had.
+HGLOBAL AllocateClipboardBlock(std::size_t size)
+{
+    return GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
+}
+
+// A block with a copy of the text's bytes; null on failure.
+HGLOBAL CopyBlockOf(const char* text, std::size_t size)
+{
+    HGLOBAL block = AllocateClipboardBlock(size);
+    char* copy = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    if (!copy) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(copy, text, size);
+    GlobalUnlock(block);
+    return block;
+}
+
+// A block with the text converted from the ANSI code page to UTF-16; null on failure.
 HGLOBAL UnicodeBlockOf(const char* text, std::size_t size)
 {
     const int ansiLength = static_cast<int>(size);
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, text, ansiLength, nullptr, 0);
     if (wideLength <= 0)
         return nullptr;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, static_cast<SIZE_T>(wideLength) * sizeof(WCHAR));
-    if (!block)
+    HGLOBAL block = AllocateClipboardBlock(static_cast<std::size_t>(wideLength) * sizeof(WCHAR));
+    WCHAR* wide = block ? static_cast<WCHAR*>(GlobalLock(block)) : nullptr;
+    if (!wide) {
+        GlobalFree(block);
         return nullptr;
-    WCHAR* wide = static_cast<WCHAR*>(GlobalLock(block));
-    const bool converted = wide && MultiByteToWideChar(CP_ACP, 0, text, ansiLength, wide, wideLength) == wideLength;
+    }
+    const bool converted = MultiByteToWideChar(CP_ACP, 0, text, ansiLength, wide, wideLength) == wideLength;
     GlobalUnlock(block);
     if (!converted) {
         GlobalFree(block);
@@ -81,22 +104,21 @@ HGLOBAL UnicodeBlockOf(const char* text, std::size_t size)
     return block;
 }
 
-// Places each block that is not null; a block the clipboard did not take is freed.
-void PlaceOnClipboard(HGLOBAL oemText, HGLOBAL unicodeText)
+struct ClipboardBlock {
+    UINT format;
+    HGLOBAL data;  // null when it could not be made
+};
+
+// Places each block that exists, in order; a block the clipboard did not take is freed.
+void PlaceOnClipboard(std::span<const ClipboardBlock> blocks)
 {
-    bool oemPlaced = false;
-    bool unicodePlaced = false;
-    if (OpenClipboard(nullptr)) {
-        if (EmptyClipboard()) {
-            oemPlaced = SetClipboardData(CF_OEMTEXT, oemText) != nullptr;
-            unicodePlaced = unicodeText && SetClipboardData(CF_UNICODETEXT, unicodeText) != nullptr;
-        }
+    const bool opened = OpenClipboard(nullptr);
+    const bool emptied = opened && EmptyClipboard();
+    for (const ClipboardBlock& block : blocks)
+        if (block.data && !(emptied && SetClipboardData(block.format, block.data)))
+            GlobalFree(block.data);
+    if (opened)
         CloseClipboard();
-    }
-    if (!oemPlaced)
-        GlobalFree(oemText);
-    if (unicodeText && !unicodePlaced)
-        GlobalFree(unicodeText);
 }
 
 }  // namespace
@@ -110,16 +132,22 @@ void CopySelectionToClipboard()
     // in between, as only this thread changes it.
     RowTexts texts;
     const std::size_t size = MeasureSelection(selectedCount, &texts);
-    HGLOBAL oemText = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
-    if (!oemText)
-        return;
-    char* text = static_cast<char*>(GlobalLock(oemText));
+    HGLOBAL oemText = AllocateClipboardBlock(size);
+    char* text = oemText ? static_cast<char*>(GlobalLock(oemText)) : nullptr;
     if (!text) {
         GlobalFree(oemText);
         return;
     }
     WriteSelection(selectedCount, &texts, std::span<char>(text, size));
-    HGLOBAL unicodeText = UnicodeBlockOf(text, TextLength(std::span<const char>(text, size)) + 1);
+    const std::size_t used = TextLength(std::span<const char>(text, size)) + 1;
+    // The list's bytes go on unchanged as OEM text. The platform would derive the ANSI and Unicode
+    // texts from them as if they were OEM bytes, which changes every letter outside ASCII, so
+    // those two are placed as well, from the ANSI code page the list's text is in.
+    const std::array<ClipboardBlock, 3> blocks = {{
+        {CF_OEMTEXT, oemText},
+        {CF_TEXT, CopyBlockOf(text, used)},
+        {CF_UNICODETEXT, UnicodeBlockOf(text, used)},
+    }};
     GlobalUnlock(oemText);
-    PlaceOnClipboard(oemText, unicodeText);
+    PlaceOnClipboard(blocks);
 }

@@ -70,8 +70,8 @@ std::string Bytes(const std::wstring& wide)
 using LauncherSelection = LauncherCase;
 
 // A right-click offers the menu and leaves the selection alone; Copy from the menu puts the one
-// selected row on the clipboard: the list's bytes as OEM text, and as Unicode text the name as
-// shown, for a name outside ASCII and a Path far beyond 255 characters.
+// selected row on the clipboard: the list's bytes as OEM text and as ANSI text, and as Unicode
+// text the name as shown, for a name outside ASCII and a Path far beyond 255 characters.
 TEST_F(LauncherSelection, RightClickMenuCopiesTheSelectedRowWhole)
 {
     ASSERT_TRUE(InstallPrograms(package(), true));
@@ -99,6 +99,7 @@ TEST_F(LauncherSelection, RightClickMenuCopiesTheSelectedRowWhole)
 
     ASSERT_TRUE(ClickPopupItem(popup, kCopyItem, kItemCount, &error)) << error;
     EXPECT_TRUE(ClipboardHolds(CF_OEMTEXT, ClipboardLine(rows[copied])));
+    EXPECT_TRUE(ClipboardHolds(CF_TEXT, ClipboardLine(rows[copied])));
     const std::wstring unicodeLine = Wide(ClipboardLine(rows[copied]));
     EXPECT_EQ(unicodeLine.find(L"caf\u00E9 nnn"), 0u) << "the name as shown, in Unicode";
     EXPECT_TRUE(ClipboardHolds(CF_UNICODETEXT, Bytes(unicodeLine)));
