@@ -8,6 +8,7 @@
 #include "catalogue/app_state.h"
 #include "catalogue/bounded_text.h"
 #include "catalogue/scan_worker.h"
+#include "ui/main_window.h"
 #include "ui/results_list.h"
 #include "ui/texts.h"
 
@@ -52,6 +53,11 @@ LRESULT LaunchEditor(const char* parameter)
     return 0;
 }
 
+bool CanPassPathToProgram(std::string_view path)
+{
+    return path.find('?') == std::string_view::npos;
+}
+
 bool LaunchEditorOnSelectedRow()
 {
     const int row = FirstSelectedRow();
@@ -60,6 +66,10 @@ bool LaunchEditorOnSelectedRow()
     // The whole Path, up to 512 characters: a cut path would open the wrong file, or none.
     std::array<char, kEntryPathLimit + 1> path;
     ReadRowText(row, kPathColumn, path);
+    if (!CanPassPathToProgram(TextView(path))) {
+        ShowLauncherMessage(appState.mainWindow, kNameNotPassableText, MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    }
     LaunchEditor(path.data());
     return true;
 }

@@ -1,12 +1,19 @@
 // The commands that start the editor or choose something new.
 #pragma once
 
+#include <string_view>
+
 #include "catalogue/platform_types.h"
 
 // Starts the editor on parameter (a full path, or empty for a new project) and ends the launcher.
 LRESULT LaunchEditor(const char* parameter);
 
-// Starts the editor on the path of the first selected row. False when no row is selected.
+// True when path can be handed to another program. A Path that holds '?', a letter no file name
+// can hold, stands for a file whose name the ANSI code page cannot give: it names no file.
+bool CanPassPathToProgram(std::string_view path);
+
+// Starts the editor on the path of the first selected row, or, when that path cannot be passed
+// to it, tells the user so and starts nothing. False when no row is selected.
 bool LaunchEditorOnSelectedRow();
 
 // Lets the user choose any file to edit; a cancelled dialog leaves everything as it was.
