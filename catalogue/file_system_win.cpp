@@ -1,6 +1,7 @@
 #include "catalogue/file_system.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <iterator>
 
 #include "catalogue/bounded_text.h"
@@ -11,6 +12,14 @@ namespace {
 // name into another file's. True when every letter survived; each one that did not is '?'.
 bool ToCodePage(const wchar_t* wide, std::span<char> out)
 {
+    // ASCII, the usual name, is the same in every ANSI code page: it needs no conversion call.
+    std::size_t at = 0;
+    for (; wide[at] != L'\0' && wide[at] < 0x80 && at + 1 < out.size(); ++at)
+        out[at] = static_cast<char>(wide[at]);
+    if (wide[at] == L'\0') {
+        out[at] = '\0';
+        return true;
+    }
     BOOL usedDefault = FALSE;
     const int size = static_cast<int>(out.size());
     if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out.data(), size, nullptr, &usedDefault) > 0)
@@ -18,8 +27,7 @@ bool ToCodePage(const wchar_t* wide, std::span<char> out)
     // The conversion refuses the flags (a UTF-8 code page) or the name does not fit: ASCII is
     // kept and every other letter counts as lost.
     bool exact = true;
-    std::size_t at = 0;
-    for (; wide[at] != L'\0' && at + 1 < out.size(); ++at) {
+    for (at = 0; wide[at] != L'\0' && at + 1 < out.size(); ++at) {
         const bool ascii = wide[at] < 0x80;
         out[at] = ascii ? static_cast<char>(wide[at]) : '?';
         exact = exact && ascii;
@@ -34,8 +42,9 @@ void CopyFindData(const WIN32_FIND_DATAW& data, FolderEntry* entry)
     if (entry->nameExact || !ToCodePage(data.cAlternateFileName, entry->shortName))
         entry->shortName[0] = '\0';
     static_assert(sizeof data.cFileName == sizeof entry->platformName);
-    std::copy(std::begin(data.cFileName), std::end(data.cFileName), entry->platformName.begin());
-    entry->platformName.back() = L'\0';
+    const std::size_t length = wcsnlen(data.cFileName, std::size(data.cFileName) - 1);
+    std::copy_n(data.cFileName, length, entry->platformName.begin());
+    entry->platformName[length] = L'\0';
     entry->attributes = data.dwFileAttributes;
     entry->lastWriteTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                            data.ftLastWriteTime.dwLowDateTime;
