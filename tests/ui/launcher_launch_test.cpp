@@ -2,6 +2,9 @@
 // menu and from the button, and the Open dialog. Each ends the launcher.
 #include "launcher_fixture.h"
 
+#include <algorithm>
+#include <array>
+
 namespace ui {
 namespace {
 
@@ -72,6 +75,32 @@ TEST_F(LauncherLaunch, DoubleClickBelowTheRowsStartsNothing)
         << error;
     ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, 1, &error)) << error;
     EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(package() + "\\r1.asm"));
+}
+
+// ābc.asm beside abc.asm, code page 1252: the ābc.asm row shows "?bc.asm" (never the look-alike
+// "abc.asm") and its Path ends in the short name, so a double-click starts the editor on ābc.asm.
+TEST_F(LauncherLaunch, ANameOutsideTheCodePageOpensItsOwnFileNotItsLookAlike)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "abc.asm", kBase));
+    const LocalTime later = AddSeconds(kBase, 60);
+    const std::wstring lookAlike = std::wstring(package().begin(), package().end()) + L"\\\x0101" L"bc.asm";
+    ASSERT_TRUE(WriteFileAt(lookAlike, later));
+    std::array<wchar_t, MAX_PATH> shortPath{};
+    ASSERT_GT(GetShortPathNameW(lookAlike.c_str(), shortPath.data(), MAX_PATH), 0u);
+    const std::wstring shortName = std::wstring(shortPath.data()).substr(std::wstring(shortPath.data()).rfind(L'\\') + 1);
+    ASSERT_TRUE(std::all_of(shortName.begin(), shortName.end(), [](wchar_t c) { return c > L' ' && c < 0x80; }))
+        << "expected an ASCII short name from Wine";
+    const std::string path = package() + "\\" + std::string(shortName.begin(), shortName.end());
+
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(2));
+    EXPECT_TRUE(SameRows({{"?bc.asm", DateText(later), TimeText(later), path},
+                          {"abc.asm", DateText(kBase), TimeText(kBase), package() + "\\abc.asm"}},
+                         ReadRows(launcher_.process(), list_)));
+    std::string error;
+    ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, 0, &error)) << error;
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(path));
 }
 
 // A name the code page cannot give, with no short name to stand in (8.3 names turned off), is
