@@ -275,12 +275,13 @@ FloorResult RunFloor(const std::string& tree)
 // The enumeration alone, driven through the native seam as the walk drives it (Windows folder
 // texts, the seam's own reads), with no line building. It splits the walk's cost into what the
 // seam adds to the floor and what making and storing lines adds to that.
-void SeamWalk(const std::string& folderPrefix, FloorResult* result)
+void SeamWalk(const FolderEnumeration* parent, const FolderEntry* folder, FloorResult* result)
 {
-    const std::string pattern = folderPrefix + "*";
     FolderEnumeration enumeration;
     FolderEntry entry;
-    if (!OpenFolderEnumeration(pattern.c_str(), &enumeration, &entry))
+    const bool opened = parent ? OpenSubFolderEnumeration(*parent, *folder, &enumeration, &entry)
+                               : OpenFolderEnumeration("C:\\*", &enumeration, &entry);
+    if (!opened)
         return;
     do {
         const std::string_view name = TextView(entry.name);
@@ -288,7 +289,7 @@ void SeamWalk(const std::string& folderPrefix, FloorResult* result)
             continue;
         if (entry.attributes & kAttributeFolder) {
             ++result->folders;
-            SeamWalk(folderPrefix + std::string(name) + "\\", result);
+            SeamWalk(&enumeration, &entry, result);
         } else {
             ++result->files;
             result->timeSum += entry.lastWriteTime;
@@ -357,7 +358,7 @@ WalkResult RunWalk(Samples* readSamples)
 FloorResult RunSeam()
 {
     FloorResult result;
-    SeamWalk("C:\\", &result);
+    SeamWalk(nullptr, nullptr, &result);
     return result;
 }
 

@@ -67,12 +67,40 @@ bool IsDotName(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// The host name (UTF-8) in the code page the native build stands in for, Latin-1: letters up to
+// U+00FF are one byte each, every other letter becomes '?'. True when every letter survived.
+// Bytes that are not UTF-8 are kept as they are.
+bool ToCodePage(std::string_view host, std::span<char> out)
+{
+    bool exact = true;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < host.size() && at + 1 < out.size();) {
+        const auto lead = static_cast<unsigned char>(host[i]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        bool sequence = length > 1 && i + length <= host.size();
+        for (std::size_t k = 1; sequence && k < length; ++k)
+            sequence = (static_cast<unsigned char>(host[i + k]) & 0xC0) == 0x80;
+        if (!sequence) {
+            out[at++] = host[i++];
+            continue;
+        }
+        const bool latin1 = length == 2 && lead <= 0xC3;
+        out[at++] = latin1 ? static_cast<char>(((lead & 0x03) << 6) | (host[i + 1] & 0x3F)) : '?';
+        exact = exact && latin1;
+        i += length;
+    }
+    out[at] = '\0';
+    return exact;
+}
+
 bool ReadEntry(DIR* dir, FolderEntry* entry)
 {
     const dirent* d = readdir(dir);
     if (!d)
         return false;
-    CopyText(entry->name, d->d_name);
+    CopyText(entry->platformName, d->d_name);
+    entry->nameExact = ToCodePage(d->d_name, entry->name);
+    entry->shortName[0] = '\0';
     // Every reader skips "." and ".." by name, so their details are not asked of the host.
     if (IsDotName(d->d_name)) {
         entry->attributes = kAttributeFolder;
@@ -86,7 +114,28 @@ bool ReadEntry(DIR* dir, FolderEntry* entry)
         return true;
     }
     entry->attributes = S_ISDIR(st.st_mode) ? kAttributeFolder : 0x20;
+    struct stat link;
+    if (d->d_type == DT_LNK ||
+        (d->d_type == DT_UNKNOWN && fstatat(dirfd(dir), d->d_name, &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode)))
+        entry->attributes |= kAttributeLink;
     entry->lastWriteTime = NativeFileTimeOf(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    return true;
+}
+
+// Enumerates enumeration->folder, a Windows path that ends in a backslash.
+bool StartEnumeration(FolderEnumeration* enumeration, FolderEntry* first)
+{
+    std::array<char, PATH_MAX> host;
+    if (!ToHostPath(TextView(enumeration->folder), host))
+        return false;
+    DIR* dir = opendir(host.data());
+    if (!dir)
+        return false;
+    if (!ReadEntry(dir, first)) {
+        closedir(dir);
+        return false;
+    }
+    enumeration->handle = dir;
     return true;
 }
 
@@ -124,23 +173,20 @@ std::uint64_t NativeFileTimeOf(std::int64_t seconds, std::int64_t nanoseconds)
 
 bool OpenFolderEnumeration(const char* pattern, FolderEnumeration* enumeration, FolderEntry* first)
 {
-    // Only the "folder\*" form is ever asked for.
+    // Only the "folder\*" form is ever asked for; the folder keeps its backslash.
     std::string_view folder(pattern);
     if (folder.size() < 2 || folder.substr(folder.size() - 2) != "\\*")
         return false;
     folder.remove_suffix(1);
-    std::array<char, PATH_MAX> host;
-    if (!ToHostPath(folder, host))
-        return false;
-    DIR* dir = opendir(host.data());
-    if (!dir)
-        return false;
-    if (!ReadEntry(dir, first)) {
-        closedir(dir);
-        return false;
-    }
-    enumeration->handle = dir;
-    return true;
+    return CopyText(enumeration->folder, folder) && StartEnumeration(enumeration, first);
+}
+
+bool OpenSubFolderEnumeration(const FolderEnumeration& parent, const FolderEntry& entry,
+                              FolderEnumeration* enumeration, FolderEntry* first)
+{
+    const std::string_view name = ShortNameStandsIn(entry) ? TextView(entry.shortName) : TextView(entry.platformName);
+    return CopyText(enumeration->folder, TextView(parent.folder)) && AppendText(enumeration->folder, name) &&
+           AppendText(enumeration->folder, "\\") && StartEnumeration(enumeration, first);
 }
 
 bool NextFolderEntry(FolderEnumeration* enumeration, FolderEntry* next)
@@ -151,6 +197,16 @@ bool NextFolderEntry(FolderEnumeration* enumeration, FolderEntry* next)
 void CloseFolderEnumeration(FolderEnumeration* enumeration)
 {
     closedir(static_cast<DIR*>(enumeration->handle));
+}
+
+bool GetFolderIdentity(const FolderEnumeration& enumeration, FolderIdentity* identity)
+{
+    struct stat st;
+    if (fstat(dirfd(static_cast<DIR*>(enumeration.handle)), &st) != 0)
+        return false;
+    identity->volume = st.st_dev;
+    identity->index = st.st_ino;
+    return true;
 }
 
 bool FileTimeToLocalTime(std::uint64_t fileTime, SYSTEMTIME* local)

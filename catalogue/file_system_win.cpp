@@ -1,19 +1,79 @@
 #include "catalogue/file_system.h"
 
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
 #include "catalogue/bounded_text.h"
 
-static void CopyFindData(const WIN32_FIND_DATAA& data, FolderEntry* entry)
+namespace {
+
+// The wide name in the ANSI code page without best fit, so a look-alike letter never turns the
+// name into another file's. True when every letter survived; each one that did not is '?'.
+bool ToCodePage(const wchar_t* wide, std::span<char> out)
 {
-    CopyText(entry->name, data.cFileName);
+    // ASCII, the usual name, is the same in every ANSI code page: it needs no conversion call.
+    std::size_t at = 0;
+    for (; wide[at] != L'\0' && wide[at] < 0x80 && at + 1 < out.size(); ++at)
+        out[at] = static_cast<char>(wide[at]);
+    if (wide[at] == L'\0') {
+        out[at] = '\0';
+        return true;
+    }
+    BOOL usedDefault = FALSE;
+    const int size = static_cast<int>(out.size());
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out.data(), size, nullptr, &usedDefault) > 0)
+        return !usedDefault;
+    // The conversion refuses the flags (a UTF-8 code page) or the name does not fit: ASCII is
+    // kept and every other letter counts as lost.
+    bool exact = true;
+    for (at = 0; wide[at] != L'\0' && at + 1 < out.size(); ++at) {
+        const bool ascii = wide[at] < 0x80;
+        out[at] = ascii ? static_cast<char>(wide[at]) : '?';
+        exact = exact && ascii;
+    }
+    out[at] = '\0';
+    return exact && wide[at] == L'\0';
+}
+
+void CopyFindData(const WIN32_FIND_DATAW& data, FolderEntry* entry)
+{
+    entry->nameExact = ToCodePage(data.cFileName, entry->name);
+    if (entry->nameExact || !ToCodePage(data.cAlternateFileName, entry->shortName))
+        entry->shortName[0] = '\0';
+    static_assert(sizeof data.cFileName == sizeof entry->platformName);
+    const std::size_t length = wcsnlen(data.cFileName, std::size(data.cFileName) - 1);
+    std::copy_n(data.cFileName, length, entry->platformName.begin());
+    entry->platformName[length] = L'\0';
     entry->attributes = data.dwFileAttributes;
     entry->lastWriteTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                            data.ftLastWriteTime.dwLowDateTime;
 }
 
-bool OpenFolderEnumeration(const char* pattern, FolderEnumeration* enumeration, FolderEntry* first)
+bool AppendWide(std::span<wchar_t> dest, const wchar_t* src)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern, &data);
+    std::size_t at = 0;
+    while (at < dest.size() && dest[at] != L'\0')
+        ++at;
+    for (; *src != L'\0'; ++src) {
+        if (at + 1 >= dest.size())
+            return false;
+        dest[at++] = *src;
+    }
+    if (at >= dest.size())
+        return false;
+    dest[at] = L'\0';
+    return true;
+}
+
+// Enumerates enumeration->folder (which ends in a backslash).
+bool StartEnumeration(FolderEnumeration* enumeration, FolderEntry* first)
+{
+    std::array<wchar_t, kPathCapacity> pattern = enumeration->folder;
+    if (!AppendWide(pattern, L"*"))
+        return false;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(pattern.data(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return false;
     enumeration->handle = find;
@@ -21,10 +81,46 @@ bool OpenFolderEnumeration(const char* pattern, FolderEnumeration* enumeration, 
     return true;
 }
 
+}  // namespace
+
+bool OpenFolderEnumeration(const char* pattern, FolderEnumeration* enumeration, FolderEntry* first)
+{
+    // Only the "folder\*" form is ever asked for; the folder keeps its backslash.
+    const std::string_view text(pattern);
+    if (text.size() < 2 || !text.ends_with("\\*"))
+        return false;
+    const int length = static_cast<int>(text.size() - 1);
+    const int size = static_cast<int>(enumeration->folder.size() - 1);
+    const int made = MultiByteToWideChar(CP_ACP, 0, pattern, length, enumeration->folder.data(), size);
+    if (made <= 0)
+        return false;
+    enumeration->folder[static_cast<std::size_t>(made)] = L'\0';
+    return StartEnumeration(enumeration, first);
+}
+
+bool OpenSubFolderEnumeration(const FolderEnumeration& parent, const FolderEntry& entry,
+                              FolderEnumeration* enumeration, FolderEntry* first)
+{
+    // The same name the walk puts in its paths: the short one stands in for a long name that did
+    // not survive, so the wide path is no longer than the ANSI one the walk has measured.
+    std::array<wchar_t, kShortNameCapacity> shortName;
+    const wchar_t* name = entry.platformName.data();
+    if (ShortNameStandsIn(entry)) {
+        if (MultiByteToWideChar(CP_ACP, 0, entry.shortName.data(), -1, shortName.data(),
+                                static_cast<int>(shortName.size())) <= 0)
+            return false;
+        name = shortName.data();
+    }
+    enumeration->folder = parent.folder;
+    if (!AppendWide(enumeration->folder, name) || !AppendWide(enumeration->folder, L"\\"))
+        return false;
+    return StartEnumeration(enumeration, first);
+}
+
 bool NextFolderEntry(FolderEnumeration* enumeration, FolderEntry* next)
 {
-    WIN32_FIND_DATAA data;
-    if (!FindNextFileA(enumeration->handle, &data))
+    WIN32_FIND_DATAW data;
+    if (!FindNextFileW(enumeration->handle, &data))
         return false;
     CopyFindData(data, next);
     return true;
@@ -33,6 +129,24 @@ bool NextFolderEntry(FolderEnumeration* enumeration, FolderEntry* next)
 void CloseFolderEnumeration(FolderEnumeration* enumeration)
 {
     FindClose(enumeration->handle);
+}
+
+bool GetFolderIdentity(const FolderEnumeration& enumeration, FolderIdentity* identity)
+{
+    // A folder opens only for its attributes, and through any link to its target.
+    HANDLE folder = CreateFileW(enumeration.folder.data(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    const bool known = GetFileInformationByHandle(folder, &information) != 0;
+    CloseHandle(folder);
+    if (!known)
+        return false;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return true;
 }
 
 bool FileTimeToLocalTime(std::uint64_t fileTime, SYSTEMTIME* local)

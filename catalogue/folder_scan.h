@@ -18,6 +18,9 @@ bool IsSourceFileName(std::string_view name);
 
 // Walks folder depth first and adds a line to the store for each source file, counting them in
 // appState.foundCount. The folder text is cut to 256 characters in place; sub-folders whose path
-// would be longer are not walked. The first source found empties the store. The walk ends early
-// once appState.scanStopRequested is set.
+// would be longer are not walked, nor a folder already on the path above (met again through a
+// link). A name that does not survive the ANSI code page is shown with '?' for each lost letter
+// and its short name stands in for it in paths; with no short name the Path holds the '?'.
+// The first source found empties the store. The walk ends early once appState.scanStopRequested
+// is set.
 void FolderScan(std::span<char> folder);

@@ -46,8 +46,8 @@ void FormatEntryTimes(const SYSTEMTIME& time, std::span<char, kDateLength + 1> d
     AppendText(key, std::string_view(clock.data(), kTimeLength));
 }
 
-bool BuildSourceEntry(std::span<char> line, std::string_view key, std::string_view name,
-                      std::string_view date, std::string_view clock, std::string_view folderPrefix)
+bool BuildSourceEntry(std::span<char> line, std::string_view key, std::string_view name, std::string_view date,
+                      std::string_view clock, std::string_view folderPrefix, std::string_view pathName)
 {
     bool whole = CopyText(line, key);
     whole = AppendText(line, ",") && whole;
@@ -58,7 +58,7 @@ bool BuildSourceEntry(std::span<char> line, std::string_view key, std::string_vi
     whole = AppendText(line, clock) && whole;
     whole = AppendText(line, ",") && whole;
     whole = AppendText(line, folderPrefix) && whole;
-    whole = AppendText(line, name) && whole;
+    whole = AppendText(line, pathName) && whole;
     return whole;
 }
 

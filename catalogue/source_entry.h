@@ -14,10 +14,11 @@ inline constexpr std::size_t kFilenameStart = kKeyLength + 1;
 void FormatEntryTimes(const SYSTEMTIME& time, std::span<char, kDateLength + 1> date,
                       std::span<char, kTimeLength + 1> clock, std::span<char, kKeyLength + 1> key);
 
-// Writes the whole line into line. folderPrefix ends in exactly one backslash. False when the
-// name or the path did not fit and the line was cut.
-bool BuildSourceEntry(std::span<char> line, std::string_view key, std::string_view name,
-                      std::string_view date, std::string_view clock, std::string_view folderPrefix);
+// Writes the whole line into line. The Path is folderPrefix (which ends in exactly one backslash)
+// followed by pathName: the name itself, or the short name where the long one does not survive
+// the code page. False when the name or the path did not fit and the line was cut.
+bool BuildSourceEntry(std::span<char> line, std::string_view key, std::string_view name, std::string_view date,
+                      std::string_view clock, std::string_view folderPrefix, std::string_view pathName);
 
 struct SourceEntryFields {
     std::string_view filename;

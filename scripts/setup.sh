@@ -10,6 +10,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ googletest libgtest-dev           # native build and tests
+    clang libclang-rt-14-dev                         # fuzz targets (libFuzzer, sanitizers)
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64  # objdump for the exe checks
     wine wine64 fonts-wine                           # running the 64-bit build

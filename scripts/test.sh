@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The project's test command: bash scripts/test.sh (from the project root, or from anywhere).
 # Installs what is missing, configures and builds the presets host, windows-x86 and windows-x64,
-# runs the native tests, then the Wine tests of the 32-bit build and of the 64-bit build, one after
-# the other in one session of their own (prefix build/wine-prefix, always on Xvfb). The last line is
-# "N passed, M failed[, K skipped]" over all three test runs, where a preset that failed to build
-# counts as one failed test; the exit status is non-zero when anything failed.
+# runs the native tests and a short run of each fuzz target (one test), then the Wine tests of the
+# 32-bit build and of the 64-bit build, one after the other in one session of their own (prefix
+# build/wine-prefix, always on Xvfb). The last line is "N passed, M failed[, K skipped]" over all
+# of them, where a preset that failed to build counts as one failed test; the exit status is
+# non-zero when anything failed.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)
@@ -108,6 +109,16 @@ build_preset windows-x64 && windows_built+=(windows-x64)
 if [ "$host_built" = 1 ]; then
     echo "== native tests (at $((SECONDS - started)) s)"
     run_ctest host --preset host --no-tests=error
+fi
+
+# The fuzz targets' short run counts as one test.
+echo "== fuzz targets (at $((SECONDS - started)) s)"
+if bash tests/fuzz/run.sh >build/fuzz.log 2>&1; then
+    passed=$((passed + 1))
+    grep -E '^(== fuzzing|Done )' build/fuzz.log
+else
+    tail -n 30 build/fuzz.log
+    note_failure "fuzz targets (see build/fuzz.log)"
 fi
 
 if [ "${#windows_built[@]}" -gt 0 ]; then

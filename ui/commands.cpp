@@ -10,6 +10,7 @@
 #include "catalogue/app_state.h"
 #include "catalogue/bounded_text.h"
 #include "catalogue/scan_worker.h"
+#include "ui/main_window.h"
 #include "ui/results_list.h"
 #include "ui/texts.h"
 
@@ -73,11 +74,20 @@ bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path)
     return true;
 }
 
+bool CanPassPathToProgram(std::string_view path)
+{
+    return path.find('?') == std::string_view::npos;
+}
+
 bool LaunchEditorOnSelectedRow()
 {
     std::array<char, kEntryPathLimit + 1> path;
     if (!ReadSelectedPath(path))
         return false;
+    if (!CanPassPathToProgram(TextView(path))) {
+        ShowLauncherMessage(appState.mainWindow, kNameNotPassableText, MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    }
     LaunchEditor(path.data());
     return true;
 }
@@ -87,6 +97,10 @@ void ViewSelectedFile()
     std::array<char, kEntryPathLimit + 1> path;
     if (appState.viewerPath[0] == '\0' || !ReadSelectedPath(path))
         return;
+    if (!CanPassPathToProgram(TextView(path))) {
+        ShowLauncherMessage(appState.mainWindow, kNameNotViewableText, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     ShellExecuteA(appState.mainWindow, "open", appState.viewerPath.data(), path.data(), nullptr, SW_SHOWNORMAL);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 
 #include "catalogue/app_state.h"
 #include "catalogue/platform_types.h"
@@ -12,7 +13,12 @@ LRESULT LaunchEditor(const char* parameter);
 // Reads the whole Path of the first selected row. False when no row is selected.
 bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path);
 
-// Starts the editor on the path of the first selected row. False when no row is selected.
+// True when path can be handed to another program. A Path that holds '?', a letter no file name
+// can hold, stands for a file whose name the ANSI code page cannot give: it names no file.
+bool CanPassPathToProgram(std::string_view path);
+
+// Starts the editor on the path of the first selected row, or, when that path cannot be passed
+// to it, tells the user so and starts nothing. False when no row is selected.
 bool LaunchEditorOnSelectedRow();
 
 // Opens the first selected row's file in the viewer; the launcher stays.

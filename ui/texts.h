@@ -12,6 +12,12 @@ inline constexpr char kEditorMissingText[] =
 inline constexpr char kStoreFailedText[] = "Unable to create the main listbox\r\nthe program cannot run.";
 inline constexpr char kNoSourcesText[] =
     "No source files were found.\r\nPress OK to select another folder, or\r\nCancel to use existing search results.";
+inline constexpr char kNameNotPassableText[] =
+    "The name of this file has letters that cannot be passed to the editor.\r\n"
+    "Rename the file, or open it from the editor.";
+inline constexpr char kNameNotViewableText[] =
+    "The name of this file has letters that cannot be passed to the viewer.\r\n"
+    "Rename the file, or open it from the viewer.";
 
 // Open dialog filter: label and pattern pairs, the list ended by an empty label.
 inline constexpr char kOpenFilter[] =

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <utility>
 
 #include "catalogue/app_state.h"
 #include "catalogue/bounded_text.h"
@@ -165,6 +167,48 @@ TEST_F(FolderScanTest, StartFolderIsCutTo256Characters)
     FolderScan(buffer);
     EXPECT_EQ(TextView(buffer), folder256);
     EXPECT_EQ(Paths(StoreLines()), std::vector<std::string>{folder256 + "\\a.asm"});
+}
+
+// Host names are UTF-8 and the native code page is Latin-1, with no short names: a letter outside
+// it is '?' in Filename and Path (so the Path names no file), and its folder is still walked.
+TEST_F(FolderScanTest, NamesOutsideTheCodePageShowQuestionMarksAndTheirFoldersAreWalked)
+{
+    MakeFile("p\\caf\xc3\xa9.asm", kMarch5);
+    MakeFile("p\\\xce\xa9mega.asm", kMarch5);
+    MakeFile("p\\\xd0\xb4\xd0\xb0\xd0\xbd\xd0\xbd\xd1\x8b\xd0\xb5\\inner.asm", kMarch10);
+    Scan("C:\\p");
+    std::vector<std::pair<std::string, std::string>> seen;
+    for (const std::string& line : StoreLines()) {
+        SourceEntryFields f;
+        ASSERT_TRUE(SplitSourceEntry(line, &f)) << line;
+        seen.emplace_back(f.filename, f.path);
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::string>>{
+                        {"?mega.asm", "C:\\p\\?mega.asm"},
+                        {"caf\xe9.asm", "C:\\p\\caf\xe9.asm"},
+                        {"inner.asm", "C:\\p\\??????\\inner.asm"},
+                    }));
+}
+
+// p\loop\back leads to p and x\y\up to x, both folders on the path: neither is walked again. The
+// link p\l leads to x\y, off the path, so it is walked; below it, up leads to x (off that path) and
+// x's own y is l again, which is where that walk stops.
+TEST_F(FolderScanTest, FoldersOnThePathAreNotWalkedAgainThroughLinks)
+{
+    MakeFile("p\\a.asm", kMarch5);
+    MakeFile("p\\loop\\b.asm", kMarch5);
+    MakeFile("p\\x\\y\\d.asm", kMarch5);
+    MakeFile("outside\\c.asm", kMarch5);
+    std::filesystem::create_directory_symlink("..", HostPath("p\\loop\\back"));
+    std::filesystem::create_directory_symlink("..", HostPath("p\\x\\y\\up"));
+    std::filesystem::create_directory_symlink("x/y", HostPath("p\\l"));
+    std::filesystem::create_directory_symlink("../outside", HostPath("p\\linked"));
+    Scan("C:\\p");
+    auto paths = Paths(StoreLines());
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{"C:\\p\\a.asm", "C:\\p\\l\\d.asm", "C:\\p\\linked\\c.asm",
+                                               "C:\\p\\loop\\b.asm", "C:\\p\\x\\y\\d.asm"}));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ Texts Format(const SYSTEMTIME& t)
 std::string Line(std::string_view name, std::string_view prefix)
 {
     EntryText line;
-    EXPECT_TRUE(BuildSourceEntry(line, "202603 5 9:05:07", name, " 5/03/2026", " 9:05:07", prefix));
+    EXPECT_TRUE(BuildSourceEntry(line, "202603 5 9:05:07", name, " 5/03/2026", " 9:05:07", prefix, name));
     return line.data();
 }
 
@@ -91,7 +91,7 @@ TEST(BuildSourceEntry, LongestNameAndFolderFillTheLineExactly)
 TEST(BuildSourceEntry, ReportsACutLineAndStaysTerminated)
 {
     std::array<char, 40> small;
-    EXPECT_FALSE(BuildSourceEntry(small, "202603 5 9:05:07", "demo.asm", " 5/03/2026", " 9:05:07", "C:\\src\\"));
+    EXPECT_FALSE(BuildSourceEntry(small, "202603 5 9:05:07", "demo.asm", " 5/03/2026", " 9:05:07", "C:\\src\\", "demo.asm"));
     EXPECT_EQ(TextLength(small), small.size() - 1);
 }
 

@@ -2,6 +2,9 @@
 // menu and from the button, and the Open dialog. Each ends the launcher.
 #include "launcher_fixture.h"
 
+#include <algorithm>
+#include <array>
+
 namespace ui {
 namespace {
 
@@ -72,6 +75,69 @@ TEST_F(LauncherLaunch, DoubleClickBelowTheRowsStartsNothing)
         << error;
     ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, 1, &error)) << error;
     EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(package() + "\\r1.asm"));
+}
+
+// ābc.asm beside abc.asm, code page 1252: the ābc.asm row shows "?bc.asm" (never the look-alike
+// "abc.asm") and its Path ends in the short name, so a double-click starts the editor on ābc.asm.
+TEST_F(LauncherLaunch, ANameOutsideTheCodePageOpensItsOwnFileNotItsLookAlike)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "abc.asm", kBase));
+    const LocalTime later = AddSeconds(kBase, 60);
+    const std::wstring lookAlike = std::wstring(package().begin(), package().end()) + L"\\\x0101" L"bc.asm";
+    ASSERT_TRUE(WriteFileAt(lookAlike, later));
+    std::array<wchar_t, MAX_PATH> shortPath{};
+    ASSERT_GT(GetShortPathNameW(lookAlike.c_str(), shortPath.data(), MAX_PATH), 0u);
+    const std::wstring shortName = std::wstring(shortPath.data()).substr(std::wstring(shortPath.data()).rfind(L'\\') + 1);
+    ASSERT_TRUE(std::all_of(shortName.begin(), shortName.end(), [](wchar_t c) { return c > L' ' && c < 0x80; }))
+        << "expected an ASCII short name from Wine";
+    const std::string path = package() + "\\" + std::string(shortName.begin(), shortName.end());
+
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(2));
+    EXPECT_TRUE(SameRows({{"?bc.asm", DateText(later), TimeText(later), path},
+                          {"abc.asm", DateText(kBase), TimeText(kBase), package() + "\\abc.asm"}},
+                         ReadRows(launcher_.process(), list_)));
+    std::string error;
+    ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, 0, &error)) << error;
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(path));
+}
+
+// A name the code page cannot give, with no short name to stand in (8.3 names turned off), is
+// listed with '?' in its Path. Wine always gives a short name, so that row is put into the
+// launcher's store from here. A double-click on it tells the user and starts nothing; the
+// launcher goes on.
+TEST_F(LauncherLaunch, DoubleClickOnAPathThatNamesNoFileSaysSoAndStartsNothing)
+{
+    constexpr WPARAM kShowAllCommand = 303;
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(1));
+    const HWND store = GetDlgItem(main_, kStoreListId);
+    ASSERT_NE(store, nullptr) << "expected the store list, id 600";
+    const std::string path = package() + "\\?mega.asm";
+    const std::string line = "2099123123:59:59,?mega.asm,31/12/2099,23:59:59," + path;
+    const std::wstring wideLine(line.begin(), line.end());
+    ASSERT_GE(SendMessageW(store, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideLine.c_str())), 0);
+    PostMessageA(main_, WM_COMMAND, kShowAllCommand, 0);
+    ASSERT_TRUE(WaitForList(2));
+    const int index = FindRowByPath(launcher_.process(), list_, path);
+    ASSERT_GE(index, 0) << "expected a row with the Path " << Shown(path) << "; saw "
+                        << Describe(ReadRows(launcher_.process(), list_));
+
+    std::string error;
+    ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, index, &error)) << error;
+    HWND message = nullptr;
+    ASSERT_TRUE(WaitForDialog(kTitle, &message));
+    EXPECT_EQ(Shown(WindowText(GetDlgItem(message, kMessageTextId))),
+              Shown("The name of this file has letters that cannot be passed to the editor.\r\n"
+                    "Rename the file, or open it from the editor."));
+    SendMessageA(GetDlgItem(message, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }, kDialogTimeoutMs)) << "expected the message to close on OK";
+    EXPECT_TRUE(launcher_.Running()) << "the launcher goes on after the message";
+    PostMessageA(main_, WM_COMMAND, kExitCommand, 0);
+    EXPECT_TRUE(ExpectLauncherEndedAlone());
 }
 
 // New Project from the menu command and from the button: the editor with no file.

@@ -109,12 +109,17 @@ bool MakeFolders(const std::string& path)
 
 bool WriteFileAt(const std::string& path, const LocalTime& lastWrite)
 {
+    return WriteFileAt(LongPath(path), lastWrite);
+}
+
+bool WriteFileAt(const std::wstring& path, const LocalTime& lastWrite)
+{
     const SYSTEMTIME local = ToSystemTime(lastWrite);
     SYSTEMTIME utc;
     FILETIME fileTime;
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &fileTime))
         return false;
-    const HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;

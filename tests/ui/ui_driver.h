@@ -33,6 +33,8 @@ std::string TimeText(const LocalTime& time);
 bool MakeFolders(const std::string& path);
 // Creates (or replaces) a small file and sets its last-write time to the given local time.
 bool WriteFileAt(const std::string& path, const LocalTime& lastWrite);
+// The same for a wide path, for names outside the ANSI code page.
+bool WriteFileAt(const std::wstring& path, const LocalTime& lastWrite);
 bool CopyProgram(const std::string& exeName, const std::string& toFolder);
 // Removes a folder and everything in it; retries while a just-ended process still holds a file.
 bool RemoveTree(const std::string& path);

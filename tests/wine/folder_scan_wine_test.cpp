@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,29 @@ std::string PathField(const std::string& line)
     SourceEntryFields fields;
     EXPECT_TRUE(SplitSourceEntry(line, &fields)) << line;
     return std::string(fields.path);
+}
+
+// What the platform says makes a file itself; false when the path opens nothing.
+bool FileIdentity(HANDLE file, BY_HANDLE_FILE_INFORMATION* information)
+{
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool known = GetFileInformationByHandle(file, information) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+// True when the ANSI path opens the very file of the wide one.
+bool OpensTheFile(const std::string& path, const std::wstring& widePath)
+{
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    BY_HANDLE_FILE_INFORMATION opened, wanted;
+    return FileIdentity(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr),
+                        &opened) &&
+           FileIdentity(CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr),
+                        &wanted) &&
+           opened.dwVolumeSerialNumber == wanted.dwVolumeSerialNumber &&
+           opened.nFileIndexHigh == wanted.nFileIndexHigh && opened.nFileIndexLow == wanted.nFileIndexLow;
 }
 
 // The tests read local time as UTC: the session runs Wine with TZ=UTC.
@@ -132,6 +156,58 @@ TEST_F(FolderScanWineTest, CommasInFolderAndFileNamesKeepNameAndPathWhole)
     EXPECT_EQ(fields.date, " 5/03/2026");
     EXPECT_EQ(fields.time, " 9:05:07");
     EXPECT_EQ(fields.path, Path("a, b\\x,y.asm"));
+}
+
+// Code page 1252: each name is listed once, shown with '?' for each letter the code page cannot
+// hold (never the best-fit look-alike), and its Path, through the short names Wine gives, opens
+// exactly that file; a folder with such a name is walked.
+TEST_F(FolderScanWineTest, NamesOutsideTheCodePageAreListedOnceAndTheirPathsOpenThem)
+{
+    struct NameCase {
+        std::wstring relative;
+        std::string shown;
+    };
+    const std::vector<NameCase> cases = {
+        {L"\x0444\x0430\x0439\x043b.asm", "????.asm"},
+        {L"\x0434\x0430\x043d\x043d\x044b\x0435\\inner.asm", "inner.asm"},
+        {L"\x0101" L"bc.asm", "?bc.asm"},
+        {L"abc.asm", "abc.asm"},
+        {L"\x03a9mega.asm", "?mega.asm"},
+        {L"caf\x00e9.asm", "caf\xe9.asm"},
+    };
+    ASSERT_EQ(GetACP(), 1252u);
+    MakeFolder(Path(std::wstring(L"\x0434\x0430\x043d\x043d\x044b\x0435")));
+    for (const NameCase& c : cases)
+        MakeFile(Path(c.relative), UtcFileTime(2026, 3, 5, 9, 5, 7));
+
+    Scan(root_);
+
+    const auto lines = StoreLines();
+    EXPECT_EQ(lines.size(), cases.size());
+    for (const NameCase& c : cases) {
+        const auto listed = std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            SourceEntryFields fields;
+            return SplitSourceEntry(line, &fields) && fields.filename == c.shown &&
+                   OpensTheFile(std::string(fields.path), Path(c.relative));
+        });
+        EXPECT_EQ(listed, 1) << "rows shown as " << c.shown << " whose Path opens that file";
+    }
+}
+
+// Host-made links (loop_tree.sh, on drive E:): tree\loop\back leads back to tree and is not walked
+// again; tree\linked leads beside the tree and is walked.
+TEST_F(FolderScanWineTest, AFolderOnThePathIsNotWalkedAgainThroughALink)
+{
+    const std::string tree = "E:\\links\\tree";
+    ASSERT_EQ(GetFileAttributesA((tree + "\\loop\\back").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
+              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT))
+        << "expected the host's link to show as a reparse point";
+    Scan(tree);
+    std::vector<std::string> paths;
+    for (const std::string& line : StoreLines())
+        paths.push_back(PathField(line));
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{tree + "\\a.asm", tree + "\\linked\\c.asm", tree + "\\loop\\b.asm"}));
 }
 
 // The real progress bar and status line, set up as the scan worker sets them up: one step per 16

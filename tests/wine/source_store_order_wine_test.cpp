@@ -25,7 +25,7 @@ std::string LineAt(const SYSTEMTIME& time, std::string_view name, std::string_vi
     std::array<char, kKeyLength + 1> key;
     FormatEntryTimes(time, date, clock, key);
     EntryText line;
-    EXPECT_TRUE(BuildSourceEntry(line, key.data(), name, date.data(), clock.data(), folder));
+    EXPECT_TRUE(BuildSourceEntry(line, key.data(), name, date.data(), clock.data(), folder, name));
     return line.data();
 }
 

@@ -10,12 +10,18 @@ constexpr char kTreeRoot[] = "C:\\trawlbeck-wine";
 // CreateDirectoryA leaves room for an 8.3 name below the folder.
 constexpr std::size_t kAnsiFolderLimit = MAX_PATH - 12;
 
-std::wstring LongPath(const std::string& path)
+// The ANSI text of the tests (ASCII) as wide characters.
+std::wstring Widened(const std::string& text)
 {
-    std::wstring wide = L"\\\\?\\";
-    for (char c : path)
+    std::wstring wide;
+    for (char c : text)
         wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     return wide;
+}
+
+std::wstring LongPath(const std::string& path)
+{
+    return L"\\\\?\\" + Widened(path);
 }
 
 std::string Narrow(const std::wstring& wide)
@@ -80,19 +86,26 @@ void MakeFolder(const std::string& path)
     ASSERT_TRUE(made) << path << ": error " << GetLastError();
 }
 
-void MakeFile(const std::string& path, const FILETIME& lastWrite)
+void MakeFolder(const std::wstring& path)
 {
-    HANDLE file = path.size() < MAX_PATH
-                      ? CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
-                      : CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path << ": error " << GetLastError();
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << Narrow(path) << ": error " << GetLastError();
+}
+
+void MakeFile(const std::wstring& path, const FILETIME& lastWrite)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << Narrow(path) << ": error " << GetLastError();
     const char content[] = "; source\r\n";
     DWORD written = 0;
     EXPECT_TRUE(WriteFile(file, content, sizeof content - 1, &written, nullptr));
     // Set last, since the write above changes the time.
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &lastWrite)) << path;
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &lastWrite)) << Narrow(path);
     CloseHandle(file);
+}
+
+void MakeFile(const std::string& path, const FILETIME& lastWrite)
+{
+    MakeFile(path.size() < MAX_PATH ? Widened(path) : LongPath(path), lastWrite);
 }
 
 void RemoveTree(const std::string& path)
@@ -142,6 +155,11 @@ void WineTreeTest::TearDown()
 {
     RemoveTree(root_);
     StoreListTest::TearDown();
+}
+
+std::wstring WineTreeTest::Path(const std::wstring& relative) const
+{
+    return Widened(root_) + L"\\" + relative;
 }
 
 void WineTreeTest::Scan(const std::string& folder)

@@ -16,6 +16,9 @@ FILETIME UtcFileTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WO
 // are created through the wide calls with the "\\?\" prefix.
 void MakeFolder(const std::string& path);
 void MakeFile(const std::string& path, const FILETIME& lastWrite);
+// The same with a wide path, for names outside the ANSI code page.
+void MakeFolder(const std::wstring& path);
+void MakeFile(const std::wstring& path, const FILETIME& lastWrite);
 // Removes path and everything below it; a missing path is not an error.
 void RemoveTree(const std::string& path);
 
@@ -40,6 +43,7 @@ protected:
 
     // root_ followed by a backslash and relative.
     std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
+    std::wstring Path(const std::wstring& relative) const;
 
     // Runs the walk as the program does: on a worker thread whose store adds are sent to the list
     // box of this thread, which handles them until the worker ends.
