@@ -56,7 +56,25 @@ INSTANTIATE_TEST_SUITE_P(
                       RowCase{"long", "deep\\" + std::string(240, 'L') + ".asm"}),
     [](const ::testing::TestParamInfo<RowCase>& info) { return std::string(info.param.label); });
 
-using LauncherLaunch = LauncherCase;
+class LauncherLaunch : public LauncherCase {
+protected:
+    // The launcher's message with this text appears, closes on OK, and the launcher goes on.
+    ::testing::AssertionResult RefusedWith(const std::string& text)
+    {
+        HWND message = nullptr;
+        if (!WaitForDialog(kTitle, &message))
+            return ::testing::AssertionFailure() << "expected a message " << Shown(text);
+        const std::string shown = WindowText(GetDlgItem(message, kMessageTextId));
+        SendMessageA(GetDlgItem(message, IDOK), BM_CLICK, 0, 0);
+        if (shown != text)
+            return ::testing::AssertionFailure() << "expected the message " << Shown(text) << ", saw " << Shown(shown);
+        if (!WaitUntil([&] { return !IsWindow(message); }, kDialogTimeoutMs))
+            return ::testing::AssertionFailure() << "expected the message to close on OK";
+        if (!launcher_.Running())
+            return ::testing::AssertionFailure() << "the launcher must go on after the message";
+        return ::testing::AssertionSuccess();
+    }
+};
 
 // A double-click below the last row selects nothing and starts nothing; the row clicked next is
 // the one the editor gets, so the empty click had been handled without effect.
@@ -105,11 +123,12 @@ TEST_F(LauncherLaunch, ANameOutsideTheCodePageOpensItsOwnFileNotItsLookAlike)
 
 // A name the code page cannot give, with no short name to stand in (8.3 names turned off), is
 // listed with '?' in its Path. Wine always gives a short name, so that row is put into the
-// launcher's store from here. A double-click on it tells the user and starts nothing; the
-// launcher goes on.
-TEST_F(LauncherLaunch, DoubleClickOnAPathThatNamesNoFileSaysSoAndStartsNothing)
+// launcher's store from here. A double-click or View on it tells the user and starts nothing;
+// the launcher goes on.
+TEST_F(LauncherLaunch, OpeningAPathThatNamesNoFileSaysSoAndStartsNothing)
 {
     constexpr WPARAM kShowAllCommand = 303;
+    constexpr WPARAM kViewCommand = 302;
     ASSERT_TRUE(InstallPrograms(package(), true));
     ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
     ASSERT_TRUE(StartLauncher(package()));
@@ -128,14 +147,12 @@ TEST_F(LauncherLaunch, DoubleClickOnAPathThatNamesNoFileSaysSoAndStartsNothing)
 
     std::string error;
     ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, index, &error)) << error;
-    HWND message = nullptr;
-    ASSERT_TRUE(WaitForDialog(kTitle, &message));
-    EXPECT_EQ(Shown(WindowText(GetDlgItem(message, kMessageTextId))),
-              Shown("The name of this file has letters that cannot be passed to the editor.\r\n"
-                    "Rename the file, or open it from the editor."));
-    SendMessageA(GetDlgItem(message, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(message); }, kDialogTimeoutMs)) << "expected the message to close on OK";
-    EXPECT_TRUE(launcher_.Running()) << "the launcher goes on after the message";
+    EXPECT_TRUE(RefusedWith("The name of this file has letters that cannot be passed to the editor.\r\n"
+                            "Rename the file, or open it from the editor."));
+    // The row stays selected: View refuses it too.
+    PostMessageA(main_, WM_COMMAND, kViewCommand, 0);
+    EXPECT_TRUE(RefusedWith("The name of this file has letters that cannot be passed to the viewer.\r\n"
+                            "Rename the file, or open it from the viewer."));
     PostMessageA(main_, WM_COMMAND, kExitCommand, 0);
     EXPECT_TRUE(ExpectLauncherEndedAlone());
 }
