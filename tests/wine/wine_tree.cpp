@@ -3,6 +3,7 @@
 #include "catalogue/bounded_text.h"
 #include "catalogue/folder_scan.h"
 #include "catalogue/source_store.h"
+#include "catalogue/source_store_win.h"
 
 namespace {
 
@@ -53,7 +54,29 @@ void RemoveTreeWide(const std::wstring& path)
 DWORD WINAPI ScanWorker(void* folder)
 {
     FolderScan(*static_cast<PathText*>(folder));
+    StoreFlush();
     return 0;
+}
+
+// The owner of the store list stands in for the main window: it takes the store's batches.
+LRESULT CALLBACK StoreOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_STORE_BATCH) {
+        StoreTakeBatch(wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+const char* StoreOwnerClass()
+{
+    static const ATOM registered = [] {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = StoreOwnerProc;
+        windowClass.lpszClassName = "TrawlbeckTestStoreOwner";
+        return RegisterClassA(&windowClass);
+    }();
+    return registered ? "TrawlbeckTestStoreOwner" : nullptr;
 }
 
 }  // namespace
@@ -103,8 +126,10 @@ void RemoveTree(const std::string& path)
 void StoreListTest::SetUp()
 {
     ResetAppState();
-    owner_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(StoreOwnerClass(), nullptr) << "error " << GetLastError();
+    owner_ = CreateWindowExA(0, StoreOwnerClass(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(owner_, nullptr) << "error " << GetLastError();
+    appState.mainWindow = owner_;
     appState.storeList = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_SORT | LBS_HASSTRINGS | LBS_NOSEL, 0, 0, 0,
                                          0, owner_, reinterpret_cast<HMENU>(600), nullptr, nullptr);
     ASSERT_NE(appState.storeList, nullptr) << "error " << GetLastError();

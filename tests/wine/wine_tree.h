@@ -20,7 +20,8 @@ void MakeFile(const std::string& path, const FILETIME& lastWrite);
 void RemoveTree(const std::string& path);
 
 // The state record cleared and appState.storeList a real sorted list box (LBS_SORT |
-// LBS_HASSTRINGS), the child of a hidden message-only window of the test thread.
+// LBS_HASSTRINGS), the child of a hidden message-only window of the test thread that takes the
+// store's batches as the main window does (appState.mainWindow).
 class StoreListTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -41,8 +42,8 @@ protected:
     // root_ followed by a backslash and relative.
     std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
 
-    // Runs the walk as the program does: on a worker thread whose store adds are sent to the list
-    // box of this thread, which handles them until the worker ends.
+    // Runs the walk as the program does: on a worker thread whose batches of lines are sent to
+    // this thread, which adds them to its list box until the worker ends.
     static void Scan(const std::string& folder);
 
     std::string root_;
