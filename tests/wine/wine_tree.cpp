@@ -169,11 +169,9 @@ void WineTreeTest::TearDown()
     StoreListTest::TearDown();
 }
 
-void WineTreeTest::Scan(const std::string& folder)
+void StoreListTest::RunOnWorker(LPTHREAD_START_ROUTINE work, void* parameter)
 {
-    PathText buffer{};
-    ASSERT_TRUE(CopyText(buffer, folder)) << folder;
-    HANDLE worker = CreateThread(nullptr, 0, ScanWorker, &buffer, 0, nullptr);
+    HANDLE worker = CreateThread(nullptr, 0, work, parameter, 0, nullptr);
     ASSERT_NE(worker, nullptr) << "error " << GetLastError();
     while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
@@ -181,4 +179,11 @@ void WineTreeTest::Scan(const std::string& folder)
             DispatchMessageA(&message);
     }
     CloseHandle(worker);
+}
+
+void WineTreeTest::Scan(const std::string& folder)
+{
+    PathText buffer{};
+    ASSERT_TRUE(CopyText(buffer, folder)) << folder;
+    RunOnWorker(ScanWorker, &buffer);
 }

@@ -30,6 +30,10 @@ protected:
     // Every line of the store, first to last, read through the store's own calls.
     static std::vector<std::string> StoreLines();
 
+    // Runs work on a thread of its own, as the program runs its scan worker, while this thread
+    // serves what it sends to the store's owner (its batches) until it ends.
+    static void RunOnWorker(LPTHREAD_START_ROUTINE work, void* parameter);
+
     HWND owner_ = nullptr;
 };
 
