@@ -18,8 +18,9 @@
 
 namespace {
 
-// 256 lines a batch and three batches: measured under Wine, larger batches gain nothing, and a
-// third batch keeps the worker going while the UI thread works through a slow one.
+// 256 lines a batch, three batches. Measured under Wine at 100,000 sources: batches of 64 and 256
+// lines scan alike, 1,024 lines a batch is slower (the walk and the adds overlap less); with three
+// batches the worker did not have to wait once.
 constexpr std::uint32_t kBatchLines = 256;
 constexpr std::size_t kBatchBytes = 64 * 1024;  // 256 lines of ~250 characters; a longer run ends the batch early
 constexpr std::uint32_t kBatchCount = 3;

@@ -8,7 +8,9 @@
 //   walk floor     a bare FindFirstFileA/FindNextFileA walk of the same folder in this process.
 //   start-to-list  CreateProcess of trawlbeck.exe until its list view holds min(100, n) rows; split
 //                  into the time until the main window exists, the scan (until the list view is
-//                  created, on WM_SCAN_DONE) and the fill. The launcher's and the wineserver's CPU.
+//                  created, on WM_SCAN_DONE) and the fill; the wineserver's CPU meanwhile (Wine's
+//                  figure for another process's own CPU time is not usable: it exceeds the wall time
+//                  of both cores).
 //   Show All       PostMessage(WM_COMMAND 303) until the list holds all n rows, and the launcher's
 //                  peak working set after it.
 //   list floor     a list view of the launcher's style in this process, told the count first, then
@@ -248,7 +250,6 @@ struct LaunchRun {
     double window = 0;       // CreateProcess until the main window exists
     double listCreated = 0;  // until the list view exists (the scan has ended)
     double listFull = 0;     // until it holds its rows: start-to-list
-    double cpu = 0;          // the launcher's CPU time at start-to-list
     double serverCpu = -1;   // the wineserver's CPU time from CreateProcess to start-to-list
     double showAll = 0;      // Show All until every row is there
     double peakWs = 0;       // after Show All
@@ -292,7 +293,6 @@ LaunchRun RunLauncher(const std::string& package, unsigned long long sources)
     }
     WaitForRows(list, sources < kDefaultRows ? sources : kDefaultRows, start, "start-up");
     result.listFull = bench::Now() - start;
-    result.cpu = bench::ProcessCpuSeconds(child.hProcess);
     if (serverStart >= 0)
         result.serverCpu = bench::ServerCpuSeconds() - serverStart;
 
@@ -317,8 +317,7 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
     CollectRows(package.c_str(), &rows);
     if (rows.rows.size() != sources)
         Fail("the floor's rows: " + std::to_string(rows.rows.size()) + " sources, expected " + std::to_string(sources));
-    std::vector<double> windowFloor, walkFloor, listFloor, listBytes, stl, window, scan, fill, cpu, server, showAll,
-        peakWs;
+    std::vector<double> windowFloor, walkFloor, listFloor, listBytes, stl, window, scan, fill, server, showAll, peakWs;
     for (int run = 0; run <= runs; ++run) {
         const double w = WindowFloor(binFolder);
         const double walk = WalkFloor(package, sources, files);
@@ -326,11 +325,11 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
         const double list = ListFloor(rows, &bytes);
         const LaunchRun r = RunLauncher(package, sources);
         std::printf("  %-7s floor: window %6.1f + walk %7.1f ms, list view %7.1f ms | launcher: window %6.1f + scan "
-                    "%7.1f + fill %5.1f = start-to-list %7.1f ms (CPU launcher %7.1f, wineserver %6.1f ms); "
+                    "%7.1f + fill %5.1f = start-to-list %7.1f ms (wineserver CPU %6.1f ms); "
                     "Show All %7.1f ms, peak WS %6.1f MiB\n",
                     run == 0 ? "warm-up" : ("run " + std::to_string(run)).c_str(), w * 1e3, walk * 1e3, list * 1e3,
                     r.window * 1e3, (r.listCreated - r.window) * 1e3, (r.listFull - r.listCreated) * 1e3,
-                    r.listFull * 1e3, r.cpu * 1e3, r.serverCpu * 1e3, r.showAll * 1e3, r.peakWs / kMiB);
+                    r.listFull * 1e3, r.serverCpu * 1e3, r.showAll * 1e3, r.peakWs / kMiB);
         std::fflush(stdout);
         if (run == 0)
             continue;
@@ -342,12 +341,11 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
         window.push_back(r.window);
         scan.push_back(r.listCreated - r.window);
         fill.push_back(r.listFull - r.listCreated);
-        cpu.push_back(r.cpu);
         server.push_back(r.serverCpu);
         showAll.push_back(r.showAll);
         peakWs.push_back(r.peakWs);
     }
-    const std::array<std::pair<const char*, const std::vector<double>*>, 12> results = {{
+    const std::array<std::pair<const char*, const std::vector<double>*>, 11> results = {{
         {"floor_window", &windowFloor},
         {"floor_walk", &walkFloor},
         {"floor_list", &listFloor},
@@ -356,7 +354,6 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
         {"stl_window", &window},
         {"stl_scan", &scan},
         {"stl_fill", &fill},
-        {"stl_cpu", &cpu},
         {"stl_server_cpu", &server},
         {"showall", &showAll},
         {"peak_ws", &peakWs},

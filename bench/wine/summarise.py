@@ -47,16 +47,16 @@ def main():
         print()
         print("Start-to-list (CreateProcess until the list holds min(100, n) rows) against its floor, a window"
               " program's start + the bare walk")
-        print("  sources  files folders load | STL = window +  scan +  fill | CPU launcher server |"
+        print("  sources  files folders load | STL = window +  scan +  fill | server CPU |"
               " floor = window +  walk | STL/floor")
         for size, files, folders in trees:
             floor = None
             if get("floor_window", size) is not None and get("floor_walk", size) is not None:
                 floor = get("floor_window", size) + get("floor_walk", size)
-            print("  %7d %6d %7d %s | %s %8s %6s %5s | %12s %6s | %5s %8s %6s | %9s"
+            print("  %7d %6d %7d %s | %s %8s %6s %5s | %10s | %5s %8s %6s | %9s"
                   % (size, files, folders, load_at("load_launcher", size), ms(get("stl", size), 5),
                      ms(get("stl_window", size)), ms(get("stl_scan", size), 6), ms(get("stl_fill", size), 5),
-                     ms(get("stl_cpu", size), 12), ms(get("stl_server_cpu", size), 6), ms(floor, 5),
+                     ms(get("stl_server_cpu", size), 10), ms(floor, 5),
                      ms(get("floor_window", size)), ms(get("floor_walk", size), 6),
                      ratio(get("stl", size), floor, 9)))
         print("  Goal: STL/floor <= %.1f at every size." % STL_GOAL)
