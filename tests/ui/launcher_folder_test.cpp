@@ -200,14 +200,18 @@ private:
 TEST_F(LauncherFolder, NewFolderWhileAScanRunsEndsWithOnlyTheNewFoldersSources)
 {
     ASSERT_TRUE(InstallPrograms(package(), true));
-    // Enough sources that the first scan (about a millisecond a file here) is still running when
-    // the browser's OK is pressed, about a second after it started.
+    // Enough sources and folders that the first scan is still running when the browser's OK is
+    // pressed, about a second after it started: a folder costs the walk several times what a file
+    // does, and is quicker to make.
     constexpr int kFolders = 80;
     constexpr int kPerFolder = 50;
+    constexpr int kEmptyFolders = 6000;
     for (int f = 0; f < kFolders; ++f)
         for (int i = 0; i < kPerFolder; ++i)
             ASSERT_TRUE(AddFile(package(), "big\\d" + std::to_string(f) + "\\s" + std::to_string(i) + ".asm",
                                 AddSeconds(kBase, f * kPerFolder + i), false));
+    for (int f = 0; f < kEmptyFolders; ++f)
+        ASSERT_TRUE(MakeFolders(package() + "\\big\\e" + std::to_string(f)));
     const std::string other = root() + "\\other";
     for (int i = 0; i < 9; ++i)
         ASSERT_TRUE(AddFile(other, "n" + std::to_string(i) + ".rc", AddSeconds(kBase, -i * 3600)));
