@@ -5,6 +5,7 @@
 
 #include "catalogue/app_state.h"
 #include "catalogue/folder_scan.h"
+#include "catalogue/source_store_win.h"
 #include "ui/command_ids.h"
 
 inline constexpr int kProgressRange = 1000;
@@ -30,6 +31,8 @@ static DWORD WINAPI ScanWorker(LPVOID)
         ShowWindow(appState.resultsList, SW_HIDE);
 
     FolderScan(appState.startFolder);
+    // Every line is in the store before WM_SCAN_DONE can be handled.
+    StoreFlush();
 
     PostMessageA(appState.mainWindow, WM_SCAN_DONE, 0, 0);
     DestroyWindow(appState.progressBar);

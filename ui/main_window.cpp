@@ -144,6 +144,13 @@ LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A batch of the running scan's lines is ready: it goes into the store on this thread.
+LRESULT OnStoreBatch(WPARAM batch)
+{
+    StoreTakeBatch(batch);
+    return 0;
+}
+
 // The worker has finished its walk: show what it found, or offer another folder.
 LRESULT OnScanDone(HWND window)
 {
@@ -197,6 +204,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnCommand(window, message, wParam, lParam);
     case WM_NOTIFY:
         return OnNotify(window, message, wParam, lParam);
+    case WM_STORE_BATCH:
+        return OnStoreBatch(wParam);
     case WM_SCAN_DONE:
         return OnScanDone(window);
     case WM_CTLCOLORLISTBOX:

@@ -1,5 +1,6 @@
 #include "ui/results_list.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <commctrl.h>
@@ -109,6 +110,9 @@ void FillResultsList(HWND parent)
 
     int remaining = StoreCount();
     std::int32_t rowsLeft = appState.rowLimit;  // kNoRowLimit is never counted down to 0
+    // Told the row count first, the list can make room once instead of growing row by row.
+    const int rows = rowsLeft == kNoRowLimit ? remaining : std::min(remaining, static_cast<int>(rowsLeft));
+    SendMessageA(appState.resultsList, LVM_SETITEMCOUNT, static_cast<WPARAM>(std::max(rows, 0)), 0);
     int row = 0;
     while (rowsLeft != 0 && remaining > 0) {
         --remaining;

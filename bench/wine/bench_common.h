@@ -1,5 +1,5 @@
-// Shared pieces of the Wine benchmark programs: the clock, medians, the bare floor walk, process
-// memory, and the result lines that bench/wine/run.sh gathers into its tables.
+// Shared pieces of the Wine benchmark programs: the clock, medians, CPU times, the bare floor walk,
+// process starts, and the result lines that bench/wine/run.sh gathers into its tables.
 //
 // Result lines read "@ <key> <sources> <value>", value in seconds or bytes; everything else a
 // program prints is for the reader.
@@ -68,21 +68,19 @@ inline double FileTimeSeconds(const FILETIME& t)
     return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
 }
 
-// User and kernel time a process has used so far; the kernel part alone in *kernelSeconds.
-inline double ProcessCpuSeconds(HANDLE process, double* kernelSeconds = nullptr)
+// User and kernel time a process has used so far.
+inline double ProcessCpuSeconds(HANDLE process)
 {
     FILETIME created, ended, kernel, user;
     if (!GetProcessTimes(process, &created, &ended, &kernel, &user))
         return 0;
-    if (kernelSeconds)
-        *kernelSeconds = FileTimeSeconds(kernel);
     return FileTimeSeconds(kernel) + FileTimeSeconds(user);
 }
 
 // CPU seconds used so far by the session's wineserver, which carries every cross-thread message:
 // read from its host /proc entry, named (as a Windows path) by BENCH_WINESERVER_STAT. Negative when
 // that is not set or cannot be read. /proc counts in ticks of 1/100 s.
-inline double ServerCpuSeconds(double* kernelSeconds = nullptr)
+inline double ServerCpuSeconds()
 {
     const char* path = std::getenv("BENCH_WINESERVER_STAT");
     if (!path || !*path)
@@ -110,8 +108,6 @@ inline double ServerCpuSeconds(double* kernelSeconds = nullptr)
         while (*p && *p != ' ')
             ++p;
     }
-    if (kernelSeconds)
-        *kernelSeconds = static_cast<double>(kernelTicks) / 100.0;
     return static_cast<double>(userTicks + kernelTicks) / 100.0;
 }
 

@@ -19,6 +19,7 @@ inline constexpr WPARAM kNewProjectCommand = 5001;
 inline constexpr WPARAM kOpenCommand = 5002;
 inline constexpr WPARAM kNewFolderCommand = 5003;
 inline constexpr WPARAM kExitCommand = 5007;
+inline constexpr WPARAM kShowAllCommand = 303;
 inline constexpr int kNewProjectButtonId = 500;
 inline constexpr int kStatusLineId = 599;
 inline constexpr int kStoreListId = 600;

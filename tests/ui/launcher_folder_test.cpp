@@ -64,6 +64,27 @@ TEST_F(LauncherFolder, NewFolderListsTheChosenFoldersSources)
     EXPECT_TRUE(SameRows(ExpectedRows(100), ReadRows(launcher_.process(), list_)));
 }
 
+// The scan's lines reach the store in batches of 256: without a row limit the list shows every
+// line the store holds when the scan's end is handled, so a last batch that came late would be missing.
+TEST_F(LauncherFolder, AfterShowAllARescanListsEverySource)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "p.asm", kBase));
+    ForgetSources();
+    const std::string other = root() + "\\many";
+    constexpr int kSources = 300;
+    for (int i = 0; i < kSources; ++i)
+        ASSERT_TRUE(AddFile(other, "d" + std::to_string(i % 7) + "\\m" + std::to_string(i) + ".asm",
+                            AddSeconds(kBase, i * 61)));
+
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(1));
+    PostMessageA(main_, WM_COMMAND, kShowAllCommand, 0);
+    ASSERT_TRUE(ChooseFolder(other));
+    ASSERT_TRUE(WaitForList(kSources));
+    EXPECT_TRUE(SameRows(ExpectedRows(kSources), ReadRows(launcher_.process(), list_)));
+}
+
 // A rescan that finds nothing prompts even after a first scan with results; Cancel keeps the rows.
 TEST_F(LauncherFolder, NewFolderWithoutSourcesPromptsAndCancelKeepsTheRows)
 {
@@ -86,6 +107,10 @@ TEST_F(LauncherFolder, NewFolderWithoutSourcesPromptsAndCancelKeepsTheRows)
         << "expected the prompt to close after Cancel";
     ASSERT_TRUE(WaitForList(5));
     EXPECT_TRUE(SameRows(ExpectedRows(100), ReadRows(launcher_.process(), list_)));
+    // The store kept its lines too: the rescan found nothing to empty it with.
+    PostMessageA(main_, WM_COMMAND, kShowAllCommand, 0);
+    ASSERT_TRUE(WaitForList(5));
+    EXPECT_TRUE(SameRows(ExpectedRows(100), ReadRows(launcher_.process(), list_))) << "after Show All";
 
     // The window's close command ends the launcher like Exit.
     PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -175,14 +200,18 @@ private:
 TEST_F(LauncherFolder, NewFolderWhileAScanRunsEndsWithOnlyTheNewFoldersSources)
 {
     ASSERT_TRUE(InstallPrograms(package(), true));
-    // Enough sources that the first scan (about a millisecond a file here) is still running when
-    // the browser's OK is pressed, about a second after it started.
+    // Enough sources and folders that the first scan is still running when the browser's OK is
+    // pressed, about a second after it started: a folder costs the walk several times what a file
+    // does, and is quicker to make.
     constexpr int kFolders = 80;
     constexpr int kPerFolder = 50;
+    constexpr int kEmptyFolders = 6000;
     for (int f = 0; f < kFolders; ++f)
         for (int i = 0; i < kPerFolder; ++i)
             ASSERT_TRUE(AddFile(package(), "big\\d" + std::to_string(f) + "\\s" + std::to_string(i) + ".asm",
                                 AddSeconds(kBase, f * kPerFolder + i), false));
+    for (int f = 0; f < kEmptyFolders; ++f)
+        ASSERT_TRUE(MakeFolders(package() + "\\big\\e" + std::to_string(f)));
     const std::string other = root() + "\\other";
     for (int i = 0; i < 9; ++i)
         ASSERT_TRUE(AddFile(other, "n" + std::to_string(i) + ".rc", AddSeconds(kBase, -i * 3600)));

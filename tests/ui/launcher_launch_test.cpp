@@ -127,7 +127,6 @@ TEST_F(LauncherLaunch, ANameOutsideTheCodePageOpensItsOwnFileNotItsLookAlike)
 // the launcher goes on.
 TEST_F(LauncherLaunch, OpeningAPathThatNamesNoFileSaysSoAndStartsNothing)
 {
-    constexpr WPARAM kShowAllCommand = 303;
     constexpr WPARAM kViewCommand = 302;
     ASSERT_TRUE(InstallPrograms(package(), true));
     ASSERT_TRUE(AddFile(package(), "a.asm", kBase));

@@ -14,7 +14,6 @@ enum MenuItemIndex { kViewItem, kOpenItem, kNewFolderItem, kCopyItem, kSelectAll
 
 constexpr WPARAM kCopyCommand = 300;
 constexpr WPARAM kSelectAllCommand = 301;
-constexpr WPARAM kShowAllCommand = 303;
 
 std::string ClipboardLine(const Row& row)
 {

@@ -13,6 +13,7 @@
 #include "catalogue/app_state.h"
 #include "catalogue/source_entry.h"
 #include "catalogue/source_store.h"
+#include "catalogue/source_store_win.h"
 #include "wine_tree.h"
 
 namespace {
@@ -88,6 +89,7 @@ protected:
         StoreReset();
         for (const std::string& line : lines)
             StoreAdd(line.c_str());
+        StoreFlush();
         return StoreLines();
     }
 };

@@ -3,6 +3,7 @@
 #include "catalogue/bounded_text.h"
 #include "catalogue/folder_scan.h"
 #include "catalogue/source_store.h"
+#include "catalogue/source_store_win.h"
 
 namespace {
 
@@ -59,7 +60,29 @@ void RemoveTreeWide(const std::wstring& path)
 DWORD WINAPI ScanWorker(void* folder)
 {
     FolderScan(*static_cast<PathText*>(folder));
+    StoreFlush();
     return 0;
+}
+
+// The owner of the store list stands in for the main window: it takes the store's batches.
+LRESULT CALLBACK StoreOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_STORE_BATCH) {
+        StoreTakeBatch(wParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+const char* StoreOwnerClass()
+{
+    static const ATOM registered = [] {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = StoreOwnerProc;
+        windowClass.lpszClassName = "TrawlbeckTestStoreOwner";
+        return RegisterClassA(&windowClass);
+    }();
+    return registered ? "TrawlbeckTestStoreOwner" : nullptr;
 }
 
 }  // namespace
@@ -116,8 +139,10 @@ void RemoveTree(const std::string& path)
 void StoreListTest::SetUp()
 {
     ResetAppState();
-    owner_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(StoreOwnerClass(), nullptr) << "error " << GetLastError();
+    owner_ = CreateWindowExA(0, StoreOwnerClass(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(owner_, nullptr) << "error " << GetLastError();
+    appState.mainWindow = owner_;
     appState.storeList = CreateWindowExA(0, "LISTBOX", "", WS_CHILD | LBS_SORT | LBS_HASSTRINGS | LBS_NOSEL, 0, 0, 0,
                                          0, owner_, reinterpret_cast<HMENU>(600), nullptr, nullptr);
     ASSERT_NE(appState.storeList, nullptr) << "error " << GetLastError();
@@ -162,11 +187,9 @@ std::wstring WineTreeTest::Path(const std::wstring& relative) const
     return Widened(root_) + L"\\" + relative;
 }
 
-void WineTreeTest::Scan(const std::string& folder)
+void StoreListTest::RunOnWorker(LPTHREAD_START_ROUTINE work, void* parameter)
 {
-    PathText buffer{};
-    ASSERT_TRUE(CopyText(buffer, folder)) << folder;
-    HANDLE worker = CreateThread(nullptr, 0, ScanWorker, &buffer, 0, nullptr);
+    HANDLE worker = CreateThread(nullptr, 0, work, parameter, 0, nullptr);
     ASSERT_NE(worker, nullptr) << "error " << GetLastError();
     while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
@@ -174,4 +197,11 @@ void WineTreeTest::Scan(const std::string& folder)
             DispatchMessageA(&message);
     }
     CloseHandle(worker);
+}
+
+void WineTreeTest::Scan(const std::string& folder)
+{
+    PathText buffer{};
+    ASSERT_TRUE(CopyText(buffer, folder)) << folder;
+    RunOnWorker(ScanWorker, &buffer);
 }

@@ -23,7 +23,8 @@ void MakeFile(const std::wstring& path, const FILETIME& lastWrite);
 void RemoveTree(const std::string& path);
 
 // The state record cleared and appState.storeList a real sorted list box (LBS_SORT |
-// LBS_HASSTRINGS), the child of a hidden message-only window of the test thread.
+// LBS_HASSTRINGS), the child of a hidden message-only window of the test thread that takes the
+// store's batches as the main window does (appState.mainWindow).
 class StoreListTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -31,6 +32,10 @@ protected:
 
     // Every line of the store, first to last, read through the store's own calls.
     static std::vector<std::string> StoreLines();
+
+    // Runs work on a thread of its own, as the program runs its scan worker, while this thread
+    // serves what it sends to the store's owner (its batches) until it ends.
+    static void RunOnWorker(LPTHREAD_START_ROUTINE work, void* parameter);
 
     HWND owner_ = nullptr;
 };
@@ -45,8 +50,8 @@ protected:
     std::string Path(const std::string& relative) const { return root_ + "\\" + relative; }
     std::wstring Path(const std::wstring& relative) const;
 
-    // Runs the walk as the program does: on a worker thread whose store adds are sent to the list
-    // box of this thread, which handles them until the worker ends.
+    // Runs the walk as the program does: on a worker thread whose batches of lines are sent to
+    // this thread, which adds them to its list box until the worker ends.
     static void Scan(const std::string& folder);
 
     std::string root_;

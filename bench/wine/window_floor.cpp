@@ -1,19 +1,11 @@
-// Process start alone. Built three times:
-//   wine_nop.exe          a console program that returns at once: the bare cost of a Wine process.
-//   wine_window_nop.exe   (BENCH_WITH_WINDOW) a window program that starts like the launcher
-//                         (common controls, a 500 x 350 window shown and updated) and then waits
-//                         for WM_CLOSE, so the driver can time its start and read its memory.
-//   wine_imports_nop.exe  (and BENCH_WITH_LAUNCHER_IMPORTS) the same, also importing what the
-//                         launcher imports besides (comdlg32, shell32, ole32), which Wine loads at start.
+// The floor of a window program's start under Wine: it imports what the launcher imports (Wine
+// maps those DLLs at start), shows a 500 x 350 window as the launcher does and waits for WM_CLOSE,
+// so the driver can time its start from CreateProcess until its window exists.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-
-#ifdef BENCH_WITH_WINDOW
 #include <commctrl.h>
-
-#ifdef BENCH_WITH_LAUNCHER_IMPORTS
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -23,9 +15,8 @@ static void* volatile launcherImports[] = {reinterpret_cast<void*>(&GetOpenFileN
                                            reinterpret_cast<void*>(&ShellExecuteA),
                                            reinterpret_cast<void*>(&SHBrowseForFolderA),
                                            reinterpret_cast<void*>(&CoTaskMemFree)};
-#endif
 
-static LRESULT CALLBACK NopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK FloorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
@@ -36,18 +27,16 @@ static LRESULT CALLBACK NopWindowProc(HWND window, UINT message, WPARAM wParam, 
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-#ifdef BENCH_WITH_LAUNCHER_IMPORTS
     for (void* import : launcherImports)
         if (!import)
             return 2;
-#endif
     InitCommonControls();
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = NopWindowProc;
+    windowClass.lpfnWndProc = FloorWindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    windowClass.lpszClassName = "TrawlbeckBenchWindowNop";
+    windowClass.lpszClassName = "TrawlbeckBenchWindowFloor";
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, windowClass.lpszClassName, "bench", WS_OVERLAPPEDWINDOW, 262, 209, 500, 350,
                                   nullptr, nullptr, instance, nullptr);
@@ -62,9 +51,3 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     return 0;
 }
-#else
-int main()
-{
-    return 0;
-}
-#endif

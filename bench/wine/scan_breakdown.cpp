@@ -1,0 +1,227 @@
+// Where the launcher's scan time goes under Wine, in one process with the library's real walk,
+// the launcher's own worker (StartScan) and the real batch hand-over to this thread:
+//
+//   floor            the bare FindFirstFileA/FindNextFileA walk
+//   worker, counted  the worker with its progress bar and status line, its batches taken by this
+//                    thread into a window that only counts them: walk, lines, feedback, hand-over
+//   worker, sorted   the same into the sorted list box: the launcher's scan
+//   inserts alone    the same lines added to a new sorted list box on this thread, in walk-like
+//                    (shuffled) order: the list box's own cost
+//
+// Each with wall time, this process's CPU time and the wineserver's, medians of RUNS runs.
+//
+// usage: wine_scan_breakdown.exe RUNS FOLDER SOURCES [FOLDER SOURCES ...]
+#include "bench/wine/bench_common.h"
+
+#include <commctrl.h>
+
+#include <random>
+#include <string>
+
+#include "catalogue/app_state.h"
+#include "catalogue/bounded_text.h"
+#include "catalogue/scan_worker.h"
+#include "catalogue/source_store.h"
+#include "catalogue/source_store_win.h"
+
+namespace {
+
+constexpr const char* kProgram = "wine_scan_breakdown";
+constexpr const char* kMainClass = "TrawlbeckBenchMain";
+constexpr const char* kCountingClass = "TrawlbeckBenchCountingStore";
+constexpr unsigned kStoreId = 600;
+
+[[noreturn]] void Fail(const std::string& what)
+{
+    bench::Fail(kProgram, what.c_str());
+}
+
+// Only this thread touches the count: window data would be a wineserver request of its own.
+LRESULT countedLines = 0;
+
+LRESULT CALLBACK CountingStoreProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case LB_ADDSTRING:
+        return countedLines++;
+    case LB_RESETCONTENT:
+        countedLines = 0;
+        return 0;
+    case LB_GETCOUNT:
+        return countedLines;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// The launcher's main window as far as a scan needs it: it takes the batches and ends the loop on
+// WM_SCAN_DONE.
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_STORE_BATCH:
+        StoreTakeBatch(wParam);
+        return 0;
+    case WM_SCAN_DONE:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void RegisterClasses()
+{
+    WNDCLASSA main{};
+    main.lpfnWndProc = MainProc;
+    main.hInstance = appState.instance;
+    main.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    main.lpszClassName = kMainClass;
+    WNDCLASSA counting{};
+    counting.lpfnWndProc = CountingStoreProc;
+    counting.hInstance = appState.instance;
+    counting.lpszClassName = kCountingClass;
+    if (!RegisterClassA(&main) || !RegisterClassA(&counting))
+        Fail("cannot register the window classes");
+}
+
+struct Cost {
+    double seconds = 0;
+    double cpu = 0;        // this process, every thread
+    double serverCpu = 0;  // the wineserver; negative when unknown
+};
+
+template <typename Body>
+Cost Measure(Body body)
+{
+    const double server = bench::ServerCpuSeconds();
+    const double cpu = bench::ProcessCpuSeconds(GetCurrentProcess());
+    const double start = bench::Now();
+    body();
+    Cost cost;
+    cost.seconds = bench::Now() - start;
+    cost.cpu = bench::ProcessCpuSeconds(GetCurrentProcess()) - cpu;
+    cost.serverCpu = server >= 0 ? bench::ServerCpuSeconds() - server : -1;
+    return cost;
+}
+
+// The launcher's worker on folder, this thread serving its main window (shown, as the launcher's
+// is) until WM_SCAN_DONE; the store is the sorted list box, or a window that only counts.
+Cost ScanWithWorker(bool sorted, const std::string& folder, unsigned long long sources,
+                    std::vector<std::string>* lines)
+{
+    const HINSTANCE instance = appState.instance;
+    ResetAppState();
+    appState.instance = instance;
+    HWND main = CreateWindowExA(0, kMainClass, "bench", WS_OVERLAPPEDWINDOW, 262, 209, 500, 350, nullptr, nullptr,
+                                instance, nullptr);
+    appState.mainWindow = main;
+    appState.storeList =
+        sorted ? CreateSortedListBox(main, kStoreId)
+               : CreateWindowExA(0, kCountingClass, nullptr, WS_CHILD, 0, 0, 0, 0, main,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kStoreId)), instance, nullptr);
+    if (!main || !appState.storeList)
+        Fail("cannot create the main window and its store");
+    ShowWindow(appState.storeList, SW_HIDE);
+    ShowWindow(main, SW_SHOWNORMAL);
+    UpdateWindow(main);
+    CopyText(appState.startFolder, folder);
+    const Cost cost = Measure([] {
+        StartScan();
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    });
+    WaitForScanWorker();
+    CloseHandle(appState.scanThread);
+    if (appState.foundCount != sources || static_cast<unsigned long long>(StoreCount()) != sources)
+        Fail("the worker found " + std::to_string(appState.foundCount) + " and stored " +
+             std::to_string(StoreCount()) + " sources, expected " + std::to_string(sources));
+    if (lines && lines->empty()) {
+        for (int i = 0; i < StoreCount(); ++i) {
+            if (StoreGet(i, appState.entryText) < 0)
+                Fail("cannot read a line back from the list box");
+            lines->emplace_back(appState.entryText.data());
+        }
+        std::shuffle(lines->begin(), lines->end(), std::mt19937(static_cast<unsigned>(sources)));
+    }
+    DestroyWindow(main);
+    return cost;
+}
+
+Cost InsertsAlone(const std::vector<std::string>& lines)
+{
+    HWND owner = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 500, 350, nullptr, nullptr,
+                                 appState.instance, nullptr);
+    HWND list = owner ? CreateSortedListBox(owner, kStoreId) : nullptr;
+    if (!list)
+        Fail("cannot create the list box");
+    ShowWindow(list, SW_HIDE);
+    const Cost cost = Measure([&] {
+        for (const std::string& line : lines)
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    });
+    DestroyWindow(owner);
+    return cost;
+}
+
+void Measure(const std::string& folder, unsigned long long sources, int runs)
+{
+    enum { kFloor, kCounted, kSorted, kInserts, kParts };
+    constexpr const char* keys[kParts] = {"b_floor", "b_counted", "b_sorted", "b_inserts"};
+    constexpr const char* labels[kParts] = {"bare walk (floor)", "worker, batches counted",
+                                            "worker, batches into the sorted list box", "sorted inserts alone"};
+    std::vector<double> seconds[kParts], cpu[kParts], server[kParts];
+    std::vector<std::string> lines;
+    ScanWithWorker(true, folder, sources, &lines);  // untimed: warms the caches, keeps the lines
+    for (int run = 0; run < runs; ++run) {
+        Cost costs[kParts];
+        costs[kFloor] = Measure([&] {
+            if (bench::FloorWalk(folder.c_str()).sources != sources)
+                Fail("the floor walk saw another count of sources");
+        });
+        costs[kCounted] = ScanWithWorker(false, folder, sources, nullptr);
+        costs[kSorted] = ScanWithWorker(true, folder, sources, nullptr);
+        costs[kInserts] = InsertsAlone(lines);
+        for (int p = 0; p < kParts; ++p) {
+            seconds[p].push_back(costs[p].seconds);
+            cpu[p].push_back(costs[p].cpu);
+            server[p].push_back(costs[p].serverCpu);
+        }
+    }
+    const double perSource = 1e6 / static_cast<double>(sources);
+    for (int p = 0; p < kParts; ++p) {
+        const double wall = bench::Median(seconds[p]);
+        const double processCpu = bench::Median(cpu[p]);
+        const double serverCpu = bench::Median(server[p]);
+        std::printf("  %-42s %8.1f ms %7.2f us/source (CPU us/source: this process %6.2f, wineserver %6.2f)\n",
+                    labels[p], wall * 1e3, wall * perSource, processCpu * perSource, serverCpu * perSource);
+        bench::Result(keys[p], sources, wall);
+        bench::Result((std::string(keys[p]) + "_cpu").c_str(), sources, processCpu);
+        if (serverCpu >= 0)
+            bench::Result((std::string(keys[p]) + "_server").c_str(), sources, serverCpu);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4 || argc % 2 != 0)
+        bench::Fail(kProgram, "usage: wine_scan_breakdown.exe RUNS FOLDER SOURCES [FOLDER SOURCES ...]");
+    const int runs = static_cast<int>(bench::ParseCount(kProgram, argv[1]));
+    if (runs < 1)
+        bench::Fail(kProgram, "RUNS must be at least 1");
+    appState.instance = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    RegisterClasses();
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const unsigned long long sources = bench::ParseCount(kProgram, argv[i + 1]);
+        std::printf("\n%s: %llu sources\n", argv[i], sources);
+        std::fflush(stdout);
+        Measure(argv[i], sources, runs);
+    }
+    return 0;
+}

@@ -1,0 +1,65 @@
+// The store's batches: lines added on a worker reach the real sorted list box of this thread, all
+// of them and in order, by the time StoreFlush returns; whatever the count is against a batch.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "catalogue/source_store.h"
+#include "catalogue/source_store_win.h"
+#include "wine_tree.h"
+
+namespace {
+
+using StoreBatchWineTest = StoreListTest;
+
+struct WorkerLines {
+    std::vector<std::string> lines;
+    int storedAtFlush = -1;  // what the store held when the worker's flush returned
+};
+
+DWORD WINAPI AddLinesAndFlush(void* parameter)
+{
+    WorkerLines* work = static_cast<WorkerLines*>(parameter);
+    for (const std::string& line : work->lines)
+        StoreAdd(line.c_str());
+    StoreFlush();
+    work->storedAtFlush = StoreCount();
+    return 0;
+}
+
+// Distinct lines, newest first, so the list box has to sort every one; length is at least 12.
+std::vector<std::string> Lines(int count, std::size_t length)
+{
+    std::vector<std::string> lines;
+    for (int i = count - 1; i >= 0; --i) {
+        std::string line = "line " + std::to_string(100000 + i) + ",";
+        line.resize(length, 'x');
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// 256 lines fill a batch and three batches are in use before the worker waits; the longest lines
+// end a batch by its bytes first (81 of them fit).
+TEST_F(StoreBatchWineTest, EveryLineArrivesInOrderBeforeTheFlushReturns)
+{
+    struct Case {
+        int count;
+        std::size_t length;
+    };
+    for (const Case& c : {Case{1, 40}, Case{255, 40}, Case{256, 40}, Case{257, 40}, Case{768, 40}, Case{769, 40},
+                          Case{2000, 40}, Case{300, kEntryCapacity - 1}}) {
+        SCOPED_TRACE(std::to_string(c.count) + " lines of " + std::to_string(c.length) + " characters");
+        StoreReset();
+        WorkerLines work{Lines(c.count, c.length)};
+        RunOnWorker(AddLinesAndFlush, &work);
+        EXPECT_EQ(work.storedAtFlush, c.count);
+        std::vector<std::string> expected = work.lines;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(StoreLines(), expected);
+    }
+}
+
+}  // namespace
