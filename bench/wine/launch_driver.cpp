@@ -3,7 +3,7 @@
 //
 // Once per run:
 //   window floor   wine_window_floor.exe (a window program with the launcher's imports) from
-//                  CreateProcess until its window exists.
+//                  CreateProcess until its window exists, and its working set then.
 // For each package folder (trawlbeck.exe and Vantrel.exe beside a generated tree):
 //   walk floor     a bare FindFirstFileA/FindNextFileA walk of the same folder in this process.
 //   start-to-list  CreateProcess of trawlbeck.exe until its list view holds min(100, n) rows; split
@@ -12,7 +12,8 @@
 //                  figure for another process's own CPU time is not usable: it exceeds the wall time
 //                  of both cores).
 //   Show All       PostMessage(WM_COMMAND 303) until the list holds all n rows, and the launcher's
-//                  peak working set after it.
+//                  peak working set after it; its working set just before, with the store full, tells
+//                  the rows' share of the peak from what the process held already.
 //   list floor     a list view of the launcher's style in this process, told the count first, then
 //                  given the same n rows of four texts with redraw off (Show All's floor).
 // Medians of RUNS timed runs after one untimed warm-up go out as result lines; the start-to-list
@@ -100,13 +101,13 @@ long long ItemCount(HWND list)
 }
 
 // PeakWorkingSetSize is a true peak under Wine; its PeakPagefileUsage is only the current figure.
-double PeakWorkingSet(HANDLE process)
+PROCESS_MEMORY_COUNTERS MemoryCounters(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (!GetProcessMemoryInfo(process, &counters, sizeof counters))
         Fail("GetProcessMemoryInfo failed (error " + std::to_string(GetLastError()) + ")");
-    return static_cast<double>(counters.PeakWorkingSetSize);
+    return counters;
 }
 
 std::string Quoted(const std::string& text)
@@ -116,7 +117,7 @@ std::string Quoted(const std::string& text)
 
 // ---- floors ---------------------------------------------------------------------------------
 
-double WindowFloor(const std::string& binFolder)
+double WindowFloor(const std::string& binFolder, double* workingSet)
 {
     const double start = bench::Now();
     Start(Quoted(binFolder + "\\wine_window_floor.exe"), nullptr);
@@ -127,6 +128,7 @@ double WindowFloor(const std::string& binFolder)
         Sleep(kPollMs);
     }
     const double shown = bench::Now() - start;
+    *workingSet = static_cast<double>(MemoryCounters(child.hProcess).WorkingSetSize);
     PostMessageA(window, WM_CLOSE, 0, 0);
     if (WaitForEnd() != 0)
         Fail("wine_window_floor.exe did not end with 0");
@@ -251,8 +253,9 @@ struct LaunchRun {
     double listCreated = 0;  // until the list view exists (the scan has ended)
     double listFull = 0;     // until it holds its rows: start-to-list
     double serverCpu = -1;   // the wineserver's CPU time from CreateProcess to start-to-list
-    double showAll = 0;      // Show All until every row is there
-    double peakWs = 0;       // after Show All
+    double wsBeforeShowAll = 0;
+    double showAll = 0;  // Show All until every row is there
+    double peakWs = 0;   // after Show All
 };
 
 void WaitForRows(HWND list, unsigned long long rows, double start, const char* stage)
@@ -296,11 +299,12 @@ LaunchRun RunLauncher(const std::string& package, unsigned long long sources)
     if (serverStart >= 0)
         result.serverCpu = bench::ServerCpuSeconds() - serverStart;
 
+    result.wsBeforeShowAll = static_cast<double>(MemoryCounters(child.hProcess).WorkingSetSize);
     const double showAllStart = bench::Now();
     PostMessageA(main, WM_COMMAND, kShowAllCommand, 0);
     WaitForRows(list, sources, showAllStart, "Show All");
     result.showAll = bench::Now() - showAllStart;
-    result.peakWs = PeakWorkingSet(child.hProcess);
+    result.peakWs = static_cast<double>(MemoryCounters(child.hProcess).PeakWorkingSetSize);
 
     PostMessageA(main, WM_COMMAND, kExitCommand, 0);
     if (const DWORD code = WaitForEnd(); code != 0)
@@ -317,23 +321,28 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
     CollectRows(package.c_str(), &rows);
     if (rows.rows.size() != sources)
         Fail("the floor's rows: " + std::to_string(rows.rows.size()) + " sources, expected " + std::to_string(sources));
-    std::vector<double> windowFloor, walkFloor, listFloor, listBytes, stl, window, scan, fill, server, showAll, peakWs;
+    std::vector<double> windowFloor, windowWs, walkFloor, listFloor, listBytes, stl, window, scan, fill, server,
+        wsBeforeShowAll, showAll, peakWs;
     for (int run = 0; run <= runs; ++run) {
-        const double w = WindowFloor(binFolder);
+        double ws = 0;
+        const double w = WindowFloor(binFolder, &ws);
         const double walk = WalkFloor(package, sources, files);
         double bytes = 0;
         const double list = ListFloor(rows, &bytes);
         const LaunchRun r = RunLauncher(package, sources);
         std::printf("  %-7s floor: window %6.1f + walk %7.1f ms, list view %7.1f ms | launcher: window %6.1f + scan "
                     "%7.1f + fill %5.1f = start-to-list %7.1f ms (wineserver CPU %6.1f ms); "
-                    "Show All %7.1f ms, peak WS %6.1f MiB\n",
+                    "Show All %7.1f ms, peak WS %6.1f MiB (%5.1f before Show All; list view's rows %6.1f, window "
+                    "program %5.1f)\n",
                     run == 0 ? "warm-up" : ("run " + std::to_string(run)).c_str(), w * 1e3, walk * 1e3, list * 1e3,
                     r.window * 1e3, (r.listCreated - r.window) * 1e3, (r.listFull - r.listCreated) * 1e3,
-                    r.listFull * 1e3, r.serverCpu * 1e3, r.showAll * 1e3, r.peakWs / kMiB);
+                    r.listFull * 1e3, r.serverCpu * 1e3, r.showAll * 1e3, r.peakWs / kMiB, r.wsBeforeShowAll / kMiB,
+                    bytes / kMiB, ws / kMiB);
         std::fflush(stdout);
         if (run == 0)
             continue;
         windowFloor.push_back(w);
+        windowWs.push_back(ws);
         walkFloor.push_back(walk);
         listFloor.push_back(list);
         listBytes.push_back(bytes);
@@ -342,11 +351,13 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
         scan.push_back(r.listCreated - r.window);
         fill.push_back(r.listFull - r.listCreated);
         server.push_back(r.serverCpu);
+        wsBeforeShowAll.push_back(r.wsBeforeShowAll);
         showAll.push_back(r.showAll);
         peakWs.push_back(r.peakWs);
     }
-    const std::array<std::pair<const char*, const std::vector<double>*>, 11> results = {{
+    const std::array<std::pair<const char*, const std::vector<double>*>, 13> results = {{
         {"floor_window", &windowFloor},
+        {"floor_window_ws", &windowWs},
         {"floor_walk", &walkFloor},
         {"floor_list", &listFloor},
         {"floor_list_bytes", &listBytes},
@@ -355,6 +366,7 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
         {"stl_scan", &scan},
         {"stl_fill", &fill},
         {"stl_server_cpu", &server},
+        {"ws_before_showall", &wsBeforeShowAll},
         {"showall", &showAll},
         {"peak_ws", &peakWs},
     }};
