@@ -36,12 +36,6 @@ std::span<const std::string_view> ReadRow(int row, RowTexts* texts)
     return std::span<const std::string_view>(texts->columns.data(), texts->count);
 }
 
-int NextSelectedRow(int after)
-{
-    return static_cast<int>(
-        SendMessageA(appState.resultsList, LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
-}
-
 // Bytes the text of the first selectedCount selected rows takes, terminator included.
 std::size_t MeasureSelection(int selectedCount, RowTexts* texts)
 {

@@ -66,7 +66,7 @@ LRESULT LaunchEditor(const char* parameter)
 
 bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path)
 {
-    const int row = FirstSelectedRow();
+    const int row = NextSelectedRow(-1);
     if (row < 0)
         return false;
     // The whole Path, up to 512 characters: a cut path would name another file, or none.

@@ -135,11 +135,11 @@ void ShowAllSources()
     EnableMenuItem(appState.popupMenu, IDM_SHOW_ALL, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
 }
 
-int FirstSelectedRow()
+int NextSelectedRow(int after)
 {
     if (!appState.resultsList)
         return -1;
-    return static_cast<int>(SendMessageA(appState.resultsList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+    return static_cast<int>(SendMessageA(appState.resultsList, LVM_GETNEXTITEM, static_cast<WPARAM>(after),
                                          MAKELPARAM(LVNI_SELECTED, 0)));
 }
 

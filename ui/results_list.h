@@ -12,8 +12,8 @@ void FillResultsList(HWND parent);
 // Lifts the row limit for the rest of the run and rebuilds the list with every source.
 void ShowAllSources();
 
-// Index of the first selected row from the top, or -1.
-int FirstSelectedRow();
+// Index of the first selected row below row after (from the top with -1), or -1 when there is none.
+int NextSelectedRow(int after);
 
 // Reads the text of column (sub-item) of row into text, cut to fit and zero-terminated. False
 // (text empty) when the list cannot give it.
