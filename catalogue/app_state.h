@@ -57,6 +57,7 @@ struct AppState {
     std::array<char, kTimeLength + 1> timeText;  // worker: hh:mm:ss
     std::array<char, kKeyLength + 1> keyText;    // worker: sort key
     SYSTEMTIME fileTime;         // worker: local last-write time of the file being added
+    std::uint32_t feedbackPaintedAt;  // worker: tick count of the last paint of the progress bar and status line
 };
 
 extern AppState appState;

@@ -15,19 +15,17 @@ namespace {
 
 constexpr DWORD kPaintIntervalMs = 100;
 
-DWORD feedbackPaintedAt;  // worker: tick count of the last paint of the controls
-
 void PaintFeedbackWhenDue()
 {
     const DWORD now = GetTickCount();
-    if (appState.foundCount != 1 && now - feedbackPaintedAt < kPaintIntervalMs)
+    if (appState.foundCount != 1 && now - appState.feedbackPaintedAt < kPaintIntervalMs)
         return;
     for (HWND control : {appState.progressBar, appState.statusLine}) {
         SendMessageA(control, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         SendMessageA(control, WM_SETREDRAW, FALSE, 0);
     }
-    feedbackPaintedAt = now;
+    appState.feedbackPaintedAt = now;
 }
 
 }  // namespace
