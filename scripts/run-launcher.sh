@@ -28,13 +28,23 @@ case $wait_seconds in
 esac
 build=${TRAWLBECK_DEMO_BUILD:-x86}
 case $build in
-    x86) loader=/usr/lib/wine/wine ;;
-    x64) loader=/usr/lib/wine/wine64 ;;
+    x86 | x64) ;;
     *) echo "run-launcher: TRAWLBECK_DEMO_BUILD must be x86 or x64, not '$build'" >&2; exit 2 ;;
 esac
-preset=windows-$build
 
 bash scripts/setup.sh
+
+# shellcheck source=scripts/wine-session.sh
+. scripts/wine-session.sh
+if [ "$build" = x86 ] && ! wine_session_runs_32bit; then
+    echo "run-launcher: this machine cannot run 32-bit programs (Exec format error): running the 64-bit build" >&2
+    build=x64
+fi
+case $build in
+    x86) loader=/usr/lib/wine/wine ;;
+    x64) loader=/usr/lib/wine/wine64 ;;
+esac
+preset=windows-$build
 
 # Configure once; later builds re-run the configure step themselves when a CMakeLists changes.
 if [ ! -f "build/$preset/Makefile" ]; then
@@ -57,8 +67,6 @@ standin_log_unix="$root/$standin_log"
 export TRAWLBECK_STANDIN_LOG="Z:${standin_log_unix//\//\\}"
 unset TRAWLBECK_STANDIN_EXIT
 
-# shellcheck source=scripts/wine-session.sh
-. scripts/wine-session.sh
 launcher_pid=
 finish()
 {

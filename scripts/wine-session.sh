@@ -11,6 +11,14 @@ _trawlbeck_prefix_ready_mark=.trawlbeck-session-ready
 # 64-bit programs only (32-bit ones fail with "could not load kernel32.dll").
 _trawlbeck_prefix_32bit_mark=drive_c/windows/syswow64/kernel32.dll
 
+# True when this machine runs Wine's 32-bit half. Some machines run 64-bit user code only: their
+# kernel answers every 32-bit program with "Exec format error", Wine's 32-bit loader included, and
+# there a prefix gets no 32-bit half whatever is installed.
+wine_session_runs_32bit()
+{
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 # Starts Xvfb on the first free display (Xvfb picks it and reports it on a descriptor once it
 # accepts clients), and exports DISPLAY.
 _trawlbeck_start_xvfb()
@@ -99,7 +107,7 @@ EOF
         echo "wine-session: could not write the settings of $prefix" >&2
         return 1
     fi
-    if [ ! -f "$prefix/$_trawlbeck_prefix_32bit_mark" ]; then
+    if [ ! -f "$prefix/$_trawlbeck_prefix_32bit_mark" ] && wine_session_runs_32bit; then
         echo "wine-session: $prefix cannot run 32-bit programs: is Wine's 32-bit half (wine32:i386) installed?" >&2
         return 1
     fi
@@ -140,7 +148,8 @@ wine_session_start()
     fi
     _trawlbeck_session_prefix=$prefix
 
-    if [ -f "$prefix/$_trawlbeck_prefix_ready_mark" ] && [ ! -f "$prefix/$_trawlbeck_prefix_32bit_mark" ]; then
+    if [ -f "$prefix/$_trawlbeck_prefix_ready_mark" ] && [ ! -f "$prefix/$_trawlbeck_prefix_32bit_mark" ] &&
+        wine_session_runs_32bit; then
         echo "wine-session: $prefix was made without Wine's 32-bit half; making it again" >&2
         "$_trawlbeck_wineserver" -k 2>/dev/null || true
         "$_trawlbeck_wineserver" -w 2>/dev/null || true
