@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's test command: bash scripts/test.sh (from the project root, or from anywhere).
 # Installs what is missing, configures and builds the presets host, windows-x86 and windows-x64,
-# runs the native tests and a short run of each fuzz target (one test), then the Wine tests of the
+# runs the native tests, a short run of each fuzz target (one test) and the release checks (the zips,
+# and a second build of the shipped exe elsewhere, one test each), then the Wine tests of the
 # 32-bit build and of the 64-bit build, one after the other in one session of their own (prefix
 # build/wine-prefix, always on Xvfb). The last line is "N passed, M failed[, K skipped]" over all
 # of them, where a preset that failed to build counts as one failed test; the exit status is
@@ -132,6 +133,24 @@ if bash tests/fuzz/run.sh >build/fuzz.log 2>&1; then
 else
     tail -n 30 build/fuzz.log
     note_failure "fuzz targets (see build/fuzz.log)"
+fi
+
+# The release zips of the built presets, and the shipped exe built a second time in another folder:
+# one test each.
+run_release_check()
+{
+    echo "== release: $1 (at $((SECONDS - started)) s)"
+    if bash scripts/check-release.sh "$@" 8>&-; then
+        passed=$((passed + 1))
+    else
+        note_failure "release check: $1"
+    fi
+}
+if [ "${#windows_built[@]}" -gt 0 ]; then
+    run_release_check zips "${windows_built[@]}"
+fi
+if [[ " ${windows_built[*]} " == *" windows-x86 "* ]]; then
+    run_release_check reproducible
 fi
 
 if [ "${#windows_built[@]}" -gt 0 ]; then
