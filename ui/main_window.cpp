@@ -135,11 +135,16 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
+// A double-click or Enter on the results list. While a scan hides the list, Enter starts nothing.
+bool IsRowActivation(const NMHDR* header)
+{
+    return header->hwndFrom == appState.resultsList && appState.resultsList &&
+           (header->code == NM_DBLCLK || header->code == NM_RETURN) && IsWindowVisible(appState.resultsList);
+}
+
 LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->hwndFrom == appState.resultsList && appState.resultsList && header->code == NM_DBLCLK &&
-        LaunchEditorOnSelectedRow())
+    if (IsRowActivation(reinterpret_cast<const NMHDR*>(lParam)) && LaunchEditorOnSelectedRow())
         return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
