@@ -1,8 +1,10 @@
 #include "ui/context_menu.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "catalogue/app_state.h"
 #include "catalogue/source_store.h"
@@ -51,15 +53,60 @@ void AddItem(const ContextMenuItem& item)
     SetMenuItemInfoA(appState.popupMenu, item.id, FALSE, &info);
 }
 
-// Offers the menu at the click point, given in the list's client coordinates.
-LRESULT OnRightButtonUp(HWND list, LPARAM lParam)
+// The menu as it would be offered now: built on first use, its items enabled for the list.
+void PrepareContextMenu(HWND list)
 {
     BuildContextMenu();
     const int selected = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
     EnableContextMenuItems(StoreCount(), selected);
+}
+
+// Offers the menu with its left edge at a point of the screen.
+void OfferContextMenu(HWND list, POINT at)
+{
+    PrepareContextMenu(list);
+    TrackPopupMenu(appState.popupMenu, 0, at.x, at.y, 0, appState.mainWindow, nullptr);
+}
+
+// Offers the menu at the click point, given in the list's client coordinates.
+LRESULT OnRightButtonUp(HWND list, LPARAM lParam)
+{
     POINT at = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
     ClientToScreen(list, &at);
-    TrackPopupMenu(appState.popupMenu, 0, at.x, at.y, 0, appState.mainWindow, nullptr);
+    OfferContextMenu(list, at);
+    return 0;
+}
+
+// Where the keyboard's menu goes, on the screen: under the focused row, else under the first
+// selected one, when that row is in view; the list's top-left corner otherwise.
+POINT KeyboardMenuPoint(HWND list)
+{
+    const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    const int inView = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    POINT at = {0, 0};
+    for (const UINT state : {LVNI_FOCUSED, LVNI_SELECTED}) {
+        const int row = static_cast<int>(
+            SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(state, 0)));
+        RECT label = {LVIR_LABEL, 0, 0, 0};
+        if (row >= top && row < top + inView &&
+            SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&label))) {
+            at = {std::max(label.left, LONG{0}), label.bottom};
+            break;
+        }
+    }
+    ClientToScreen(list, &at);
+    return at;
+}
+
+// The context-menu key and Shift+F10 (position -1,-1) offer the menu at the row they act on,
+// never at the pointer; other requests keep the list view's own answer. A list hidden during a
+// scan offers nothing.
+LRESULT OnContextMenu(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (GET_X_LPARAM(lParam) != -1 || GET_Y_LPARAM(lParam) != -1)
+        return CallWindowProcA(appState.resultsListPrevProc, list, message, wParam, lParam);
+    if (IsWindowVisible(list))
+        OfferContextMenu(list, KeyboardMenuPoint(list));
     return 0;
 }
 
@@ -92,6 +139,8 @@ LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
         return OnRightButtonUp(list, lParam);
     case WM_RBUTTONDOWN:
         return 0;  // a right-click never changes the selection
+    case WM_CONTEXTMENU:
+        return OnContextMenu(list, message, wParam, lParam);
     case WM_CHAR:
         SendMessageA(appState.mainWindow, WM_CHAR, wParam, lParam);
         return 0;

@@ -1,4 +1,5 @@
-// The results list's right-click menu and the list procedure that offers it.
+// The results list's context menu and the list procedure that offers it, from the right button
+// or the keyboard.
 #pragma once
 
 #include "catalogue/platform_types.h"
@@ -12,5 +13,6 @@ void BuildContextMenu();
 void EnableContextMenuItems(int storeCount, int selectedCount);
 
 // Replaces the results list's own procedure: the right button offers the menu without touching
-// the selection, and typed characters go to the main window.
+// the selection, the context-menu key and Shift+F10 offer it at the focused or selected row,
+// and typed characters go to the main window.
 LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
