@@ -110,6 +110,42 @@ LRESULT OnContextMenu(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
+struct ShortcutKey {
+    WPARAM key;
+    UINT id;
+};
+
+// Ctrl with these letters runs the menu item of the same command.
+constexpr std::array kShortcutKeys = {
+    ShortcutKey{'A', IDM_SELECT_ALL},
+    ShortcutKey{'C', IDM_COPY_SELECTED},
+};
+
+// The command of a Ctrl shortcut, or 0. Shift or Alt held with Ctrl (AltGr is Ctrl+Alt) makes
+// another key.
+UINT ShortcutCommand(WPARAM key)
+{
+    const bool controlAlone = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
+    for (const ShortcutKey& shortcut : kShortcutKeys)
+        if (controlAlone && shortcut.key == key)
+            return shortcut.id;
+    return 0;
+}
+
+// Ctrl+A and Ctrl+C do what Select All and Copy do, when the menu would offer them enabled.
+LRESULT OnKeyDown(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const UINT id = ShortcutCommand(wParam);
+    if (id == 0)
+        return CallWindowProcA(appState.resultsListPrevProc, list, message, wParam, lParam);
+    if (!IsWindowVisible(list))
+        return 0;
+    PrepareContextMenu(list);
+    if ((GetMenuState(appState.popupMenu, id, MF_BYCOMMAND) & kGrayed) == 0)
+        SendMessageA(appState.mainWindow, WM_COMMAND, MAKEWPARAM(id, 1), 0);
+    return 0;
+}
+
 }  // namespace
 
 void BuildContextMenu()
@@ -141,6 +177,8 @@ LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
         return 0;  // a right-click never changes the selection
     case WM_CONTEXTMENU:
         return OnContextMenu(list, message, wParam, lParam);
+    case WM_KEYDOWN:
+        return OnKeyDown(list, message, wParam, lParam);
     case WM_CHAR:
         SendMessageA(appState.mainWindow, WM_CHAR, wParam, lParam);
         return 0;

@@ -14,5 +14,5 @@ void EnableContextMenuItems(int storeCount, int selectedCount);
 
 // Replaces the results list's own procedure: the right button offers the menu without touching
 // the selection, the context-menu key and Shift+F10 offer it at the focused or selected row,
-// and typed characters go to the main window.
+// Ctrl+A and Ctrl+C run Select All and Copy, and typed characters go to the main window.
 LRESULT CALLBACK ResultsListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
