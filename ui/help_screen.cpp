@@ -66,6 +66,16 @@ void LeaveHelpScreen()
     SetFocus(appState.resultsList);
 }
 
+// Enter or Space returns to the list on its release, as a click does on the button's: a key
+// held down does not repeat into the list.
+LRESULT OnHelpListKeyUp(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != VK_RETURN && wParam != VK_SPACE)
+        return CallWindowProcA(appState.helpListPrevProc, list, message, wParam, lParam);
+    LeaveHelpScreen();
+    return 0;
+}
+
 LRESULT CALLBACK HelpListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -77,6 +87,11 @@ LRESULT CALLBACK HelpListProc(HWND list, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_CLOSE:
         LeaveHelpScreen();
+        return 0;
+    case WM_KEYUP:
+        return OnHelpListKeyUp(list, message, wParam, lParam);
+    case WM_CHAR:
+        SendMessageA(appState.mainWindow, WM_CHAR, wParam, lParam);  // Esc ends the program here too
         return 0;
     default:
         return CallWindowProcA(appState.helpListPrevProc, list, message, wParam, lParam);
@@ -119,6 +134,16 @@ bool HelpScreenShown()
 void ShowResultsListForMode()
 {
     ShowWindow(appState.resultsList, HelpScreenShown() ? SW_HIDE : SW_SHOW);
+}
+
+void FocusListForMode()
+{
+    SetFocus(HelpScreenShown() ? appState.helpList : appState.resultsList);
+}
+
+bool HelpMenuEnabled()
+{
+    return (GetMenuState(appState.mainMenu, IDM_HELP_MENU, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
 }
 
 HBRUSH HelpListColours(HWND list, HDC context)

@@ -51,7 +51,7 @@ LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // Lays the children out from the window's outer size; the program sends it too, with zeros.
 LRESULT OnSize(HWND window)
 {
-    SetFocus(appState.resultsList);
+    FocusListForMode();
     RECT outer;
     GetWindowRect(window, &outer);
     const int width = outer.right - outer.left - 25;
@@ -64,7 +64,7 @@ LRESULT OnSize(HWND window)
 
 LRESULT OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SetFocus(appState.resultsList);
+    FocusListForMode();
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -149,6 +149,17 @@ LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// F1 in the window opens the help screen, as Help, Help... does, only while that menu is enabled.
+// F1 in a menu or a message box comes here too, and is left alone.
+LRESULT OnHelp(HWND window, LPARAM lParam)
+{
+    const HELPINFO* help = reinterpret_cast<const HELPINFO*>(lParam);
+    const HWND from = static_cast<HWND>(help->hItemHandle);
+    if (help->iContextType == HELPINFO_WINDOW && (from == window || IsChild(window, from)) && HelpMenuEnabled())
+        ShowHelpScreen(window);
+    return TRUE;
+}
+
 // A batch of the running scan's lines is ready: it goes into the store on this thread.
 LRESULT OnStoreBatch(WPARAM batch)
 {
@@ -209,6 +220,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnCommand(window, message, wParam, lParam);
     case WM_NOTIFY:
         return OnNotify(window, message, wParam, lParam);
+    case WM_HELP:
+        return OnHelp(window, lParam);
     case WM_STORE_BATCH:
         return OnStoreBatch(wParam);
     case WM_SCAN_DONE:
