@@ -555,14 +555,15 @@ bool ClickMenuBar(HWND window, int x, std::string* error)
     return true;
 }
 
-void TypeKey(WORD virtualKey)
+void TypeKey(WORD virtualKey, WORD modifier)
 {
-    INPUT keys[2] = {};
-    keys[0].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = virtualKey;
-    keys[1] = keys[0];
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof keys[0]);
+    const WORD order[4] = {modifier, virtualKey, virtualKey, modifier};
+    INPUT keys[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki = {order[i], 0, i < 2 ? 0u : KEYEVENTF_KEYUP, 0, 0};
+    }
+    SendInput(modifier ? 4 : 2, modifier ? keys : keys + 1, sizeof keys[0]);
 }
 
 bool RowRect(HANDLE process, HWND list, int row, RECT* rect)

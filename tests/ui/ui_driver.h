@@ -132,8 +132,9 @@ bool ClickAt(HWND window, POINT point, MouseButton button, std::string* error);
 bool ClickRow(HANDLE process, HWND list, int row, MouseButton button, std::string* error);
 // Clicks the menu bar of a top-level window, x pixels from the left of its client area.
 bool ClickMenuBar(HWND window, int x, std::string* error);
-// Presses and releases a key on the real keyboard; it goes to the window with the focus.
-void TypeKey(WORD virtualKey);
+// Presses and releases a key on the real keyboard, with a modifier key (VK_CONTROL, VK_SHIFT,
+// VK_MENU) held around it unless 0; it goes to the window with the focus.
+void TypeKey(WORD virtualKey, WORD modifier = 0);
 // The selected rows of a list view, from the top.
 std::vector<int> SelectedRows(HWND list);
 // Selects exactly these rows of a list view of another process.
