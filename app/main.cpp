@@ -2,13 +2,64 @@
 
 #include "catalogue/app_state.h"
 
-#include <commctrl.h>
+#include <array>
+#include <string_view>
 
 #include "ui/main_menu.h"
 #include "ui/main_window.h"
 #include "ui/texts.h"
 
 namespace {
+
+constexpr wchar_t kCommonControlsDll[] = L"comctl32.dll";
+
+// A function of a system DLL looked up at run time, as the type its caller needs. The cast goes
+// through the generic function type, which every function pointer converts from and to.
+template <typename Function>
+Function SystemFunction(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// From here on every DLL is loaded from the system folder only: never from the program's own
+// folder, where anyone who can write there may have left a DLL of a system name, nor from the
+// current folder. The open and folder dialogs and the shell load their DLLs under the same rule.
+// Systems without the search flags (before an update of Windows 7) lack the first call.
+void LimitDllSearchToSystemFolder()
+{
+    SetDllDirectoryW(L"");
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefaultDirectories = SystemFunction<SetDefaultDllDirectoriesFunction>(
+        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    if (setDefaultDirectories)
+        setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// A system DLL by its full path in the system folder, so that neither a DLL of its name elsewhere
+// nor one of that name loaded already stands in for it. Null when it cannot be loaded.
+HMODULE LoadSystemDll(std::wstring_view name)
+{
+    std::array<wchar_t, MAX_PATH> path;
+    const UINT folderLength = GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
+    if (folderLength == 0 || folderLength + 1 + name.size() >= path.size())
+        return nullptr;
+    path[folderLength] = L'\\';
+    name.copy(path.data() + folderLength + 1, name.size());
+    path[folderLength + 1 + name.size()] = L'\0';
+    return LoadLibraryExW(path.data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// Registers the list view and progress bar classes. The common controls are not imported: a DLL
+// of their name beside the program would be loaded in their place.
+void InitCommonControlsFromSystemFolder()
+{
+    HMODULE commonControls = LoadSystemDll(kCommonControlsDll);
+    if (!commonControls)
+        return;
+    using InitCommonControlsFunction = void(WINAPI*)();
+    if (const auto init = SystemFunction<InitCommonControlsFunction>(commonControls, "InitCommonControls"))
+        init();
+}
 
 constexpr int kMainWidth = 500;
 constexpr int kMainHeight = 350;
@@ -64,7 +115,8 @@ int RunLauncher(HINSTANCE instance)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    LimitDllSearchToSystemFolder();
     appState.instance = instance;
-    InitCommonControls();
+    InitCommonControlsFromSystemFolder();
     return RunLauncher(instance);
 }
