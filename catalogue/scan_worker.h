@@ -15,6 +15,7 @@ void StartScan();
 // Asks the running walk to end early; it still posts WM_SCAN_DONE.
 void RequestScanStop();
 
-// Waits on the UI thread for the last started worker to end (returns at once when there is none), serving the messages the worker
-// sends to the UI thread's windows meanwhile, so neither waits for the other.
-void WaitForScanWorker();
+// Waits on the UI thread, at most timeoutMs (or INFINITE), for the last started worker to end,
+// serving the messages the worker sends to the UI thread's windows meanwhile, so neither waits for
+// the other. True when it has ended (at once when there is none).
+bool WaitForScanWorker(DWORD timeoutMs);

@@ -1,5 +1,6 @@
 #include "catalogue/scan_worker.h"
 
+#include <algorithm>
 #include <atomic>
 #include <commctrl.h>
 
@@ -57,13 +58,19 @@ void RequestScanStop()
     std::atomic_ref<std::uint32_t>(appState.scanStopRequested).store(1);
 }
 
-void WaitForScanWorker()
+bool WaitForScanWorker(DWORD timeoutMs)
 {
     HANDLE worker = appState.scanThread;
     if (!worker)
-        return;
+        return true;
+    const DWORD start = GetTickCount();
     // The worker sends to the store list and to the main window; those sends are served here.
-    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    for (;;) {
+        const DWORD waited = GetTickCount() - start;
+        const DWORD left = timeoutMs == INFINITE ? INFINITE : timeoutMs - std::min(waited, timeoutMs);
+        const DWORD woken = MsgWaitForMultipleObjects(1, &worker, FALSE, left, QS_SENDMESSAGE);
+        if (woken != WAIT_OBJECT_0 + 1)
+            return woken == WAIT_OBJECT_0;
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }

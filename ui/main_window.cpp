@@ -17,6 +17,8 @@
 namespace {
 
 constexpr WPARAM kEscape = 27;
+// How long a way out waits for the scan worker before the program ends without it.
+constexpr DWORD kWorkerExitWaitMs = 1000;
 
 HWND CreateNewProjectButton(HWND window)
 {
@@ -76,11 +78,14 @@ LRESULT OnChar(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 // Every way out comes here. The worker is stopped and waited for, so that nothing it does can
-// reach a window or handle after the program has let go of it.
+// reach a window or handle after the program has let go of it. A worker stuck in a folder that no
+// longer answers (a share gone away) cannot stop: after a bounded wait the process ends without
+// it, which loses nothing, as the launcher writes nothing.
 LRESULT OnDestroy()
 {
     RequestScanStop();
-    WaitForScanWorker();
+    if (!WaitForScanWorker(kWorkerExitWaitMs))
+        ExitProcess(0);
     if (appState.scanThread) {
         CloseHandle(appState.scanThread);
         appState.scanThread = nullptr;
@@ -170,7 +175,7 @@ LRESULT OnStoreBatch(WPARAM batch)
 // The worker has finished its walk: show what it found, or offer another folder.
 LRESULT OnScanDone(HWND window)
 {
-    WaitForScanWorker();
+    WaitForScanWorker(INFINITE);
     if (appState.scanThread) {
         CloseHandle(appState.scanThread);
         appState.scanThread = nullptr;

@@ -134,7 +134,7 @@ Cost ScanWithWorker(bool sorted, const std::string& folder, unsigned long long s
             DispatchMessageA(&msg);
         }
     });
-    WaitForScanWorker();
+    WaitForScanWorker(INFINITE);
     CloseHandle(appState.scanThread);
     if (appState.foundCount != sources || static_cast<unsigned long long>(StoreCount()) != sources)
         Fail("the worker found " + std::to_string(appState.foundCount) + " and stored " +
