@@ -80,3 +80,9 @@ bool FileTimeToLocalTime(std::uint64_t fileTime, SYSTEMTIME* local);
 void GetOwnModuleName(std::span<char> out);
 
 DriveKind GetDriveKind(const char* root);
+
+#ifdef _WIN32
+// The short form of a path of any length (a drive's or a share's), in the ANSI code page like every
+// other name. False when there is none that converts exactly or fits out.
+bool ShortFormOfPath(std::string_view path, std::span<char> out);
+#endif

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <string_view>
 
 #include "catalogue/bounded_text.h"
 
@@ -171,4 +172,33 @@ void GetOwnModuleName(std::span<char> out)
 DriveKind GetDriveKind(const char* root)
 {
     return static_cast<DriveKind>(GetDriveTypeA(root));
+}
+
+bool ShortFormOfPath(std::string_view path, std::span<char> out)
+{
+    // The wide calls take a path of any length in the "\\?\" form, "\\?\UNC\server\..." for a share.
+    const bool share = path.starts_with("\\\\");
+    const std::wstring_view prefix = share ? L"\\\\?\\UNC\\" : L"\\\\?\\";
+    const std::string_view rest = share ? path.substr(2) : path;
+    std::array<wchar_t, kEntryPathLimit + 8> longForm;
+    prefix.copy(longForm.data(), prefix.size());
+    const int converted =
+        rest.empty() ? 0
+                     : MultiByteToWideChar(CP_ACP, 0, rest.data(), static_cast<int>(rest.size()),
+                                           longForm.data() + prefix.size(),
+                                           static_cast<int>(longForm.size() - prefix.size() - 1));
+    if (converted <= 0)
+        return false;
+    longForm[prefix.size() + static_cast<std::size_t>(converted)] = L'\0';
+    std::array<wchar_t, kEntryPathLimit + 8> shortForm;
+    const DWORD length = GetShortPathNameW(longForm.data(), shortForm.data(), static_cast<DWORD>(shortForm.size()));
+    if (length == 0 || length >= shortForm.size() || !std::wstring_view(shortForm.data(), length).starts_with(prefix))
+        return false;
+    // Back in the form the path came in: a drive's path after the prefix, a share's after "\\".
+    wchar_t* start = shortForm.data() + prefix.size();
+    if (share) {
+        start -= 2;
+        start[0] = start[1] = L'\\';
+    }
+    return ToCodePage(start, out);
 }

@@ -1,6 +1,7 @@
 #include "ui/commands.h"
 
 #include <array>
+#include <charconv>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <cstddef>
@@ -9,6 +10,7 @@
 
 #include "catalogue/app_state.h"
 #include "catalogue/bounded_text.h"
+#include "catalogue/file_system.h"
 #include "catalogue/scan_worker.h"
 #include "ui/main_window.h"
 #include "ui/results_list.h"
@@ -17,6 +19,10 @@
 namespace {
 
 constexpr int kPathColumn = 3;
+// An ANSI program opens paths of up to 259 characters.
+constexpr std::size_t kLongestOpenablePath = kPathCapacity - 1;
+// The failure text, the program's path and the reason, each on a line of its own.
+constexpr std::size_t kStartFailureCapacity = 2 * kPathCapacity;
 
 // The Open dialog's record in its original, shorter form (up to lpTemplateName), as every version
 // of the platform accepts it. The headers' OPENFILENAME_SIZE_VERSION_400A is the same size but not
@@ -55,12 +61,72 @@ void StartScanOf(std::string_view folder)
     StartScan();
 }
 
+// The shell's failure code in words.
+void AppendStartFailureReason(std::span<char> text, INT_PTR code)
+{
+    for (const StartFailureReason& reason : kStartFailureReasons)
+        if (reason.code == code) {
+            AppendText(text, reason.text);
+            return;
+        }
+    std::array<char, 24> digits{};
+    std::to_chars(digits.data(), digits.data() + digits.size() - 1, static_cast<long long>(code));
+    AppendText(text, kStartFailedOtherText);
+    AppendText(text, TextView(digits));
+    AppendText(text, ").");
+}
+
+// Asks the shell to open program with parameter. When it cannot, the user is told which program
+// it was and why, and nothing else changes. True when the program was started.
+bool StartProgram(const char* program, const char* parameter, int show, const char* failureText)
+{
+    const INT_PTR result =
+        reinterpret_cast<INT_PTR>(ShellExecuteA(appState.mainWindow, "open", program, parameter, nullptr, show));
+    if (result > 32)
+        return true;
+    std::array<char, kStartFailureCapacity> text;
+    CopyText(text, failureText);
+    AppendText(text, "\r\n");
+    AppendText(text, program);
+    AppendText(text, "\r\n");
+    AppendStartFailureReason(text, result);
+    ShowLauncherMessage(appState.mainWindow, text.data(), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+// Makes path, in place, one the editor and the viewer can open: a Path too long for an ANSI
+// program becomes its short form, which names the same file. False when it cannot be passed.
+bool MakePathPassable(std::span<char, kEntryPathLimit + 1> path)
+{
+    if (!CanPassPathToProgram(TextView(path)))
+        return false;
+    if (TextLength(path) <= kLongestOpenablePath)
+        return true;
+    PathText shortForm;
+    return ShortFormOfPath(TextView(path), shortForm) && CopyText(path, TextView(shortForm));
+}
+
+enum class SelectedPath { None, Refused, Ready };
+
+// Reads the first selected row's Path in the form a program can open. A Path that cannot be
+// passed is refused with the refusal text.
+SelectedPath ReadPassableSelectedPath(std::span<char, kEntryPathLimit + 1> path, const char* refusal)
+{
+    if (!ReadSelectedPath(path))
+        return SelectedPath::None;
+    if (!MakePathPassable(path)) {
+        ShowLauncherMessage(appState.mainWindow, refusal, MB_OK | MB_ICONEXCLAMATION);
+        return SelectedPath::Refused;
+    }
+    return SelectedPath::Ready;
+}
+
 }  // namespace
 
 LRESULT LaunchEditor(const char* parameter)
 {
-    ShellExecuteA(appState.mainWindow, "open", appState.editorPath.data(), parameter, nullptr, SW_SHOWMAXIMIZED);
-    SendMessageA(appState.mainWindow, WM_DESTROY, 0, 0);
+    if (StartProgram(appState.editorPath.data(), parameter, SW_SHOWMAXIMIZED, kEditorNotStartedText))
+        SendMessageA(appState.mainWindow, WM_DESTROY, 0, 0);
     return 0;
 }
 
@@ -82,26 +148,17 @@ bool CanPassPathToProgram(std::string_view path)
 bool LaunchEditorOnSelectedRow()
 {
     std::array<char, kEntryPathLimit + 1> path;
-    if (!ReadSelectedPath(path))
-        return false;
-    if (!CanPassPathToProgram(TextView(path))) {
-        ShowLauncherMessage(appState.mainWindow, kNameNotPassableText, MB_OK | MB_ICONEXCLAMATION);
-        return true;
-    }
-    LaunchEditor(path.data());
-    return true;
+    const SelectedPath selected = ReadPassableSelectedPath(path, kNameNotPassableText);
+    if (selected == SelectedPath::Ready)
+        LaunchEditor(path.data());
+    return selected != SelectedPath::None;
 }
 
 void ViewSelectedFile()
 {
     std::array<char, kEntryPathLimit + 1> path;
-    if (appState.viewerPath[0] == '\0' || !ReadSelectedPath(path))
-        return;
-    if (!CanPassPathToProgram(TextView(path))) {
-        ShowLauncherMessage(appState.mainWindow, kNameNotViewableText, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    ShellExecuteA(appState.mainWindow, "open", appState.viewerPath.data(), path.data(), nullptr, SW_SHOWNORMAL);
+    if (appState.viewerPath[0] != '\0' && ReadPassableSelectedPath(path, kNameNotViewableText) == SelectedPath::Ready)
+        StartProgram(appState.viewerPath.data(), path.data(), SW_SHOWNORMAL, kViewerNotStartedText);
 }
 
 void SelectAllRows()

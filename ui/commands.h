@@ -8,6 +8,7 @@
 #include "catalogue/platform_types.h"
 
 // Starts the editor on parameter (a full path, or empty for a new project) and ends the launcher.
+// When the shell cannot start it, the user is told why and the launcher stays as it was.
 LRESULT LaunchEditor(const char* parameter);
 
 // Reads the whole Path of the first selected row. False when no row is selected.
@@ -17,11 +18,13 @@ bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path);
 // can hold, stands for a file whose name the ANSI code page cannot give: it names no file.
 bool CanPassPathToProgram(std::string_view path);
 
-// Starts the editor on the path of the first selected row, or, when that path cannot be passed
-// to it, tells the user so and starts nothing. False when no row is selected.
+// Starts the editor on the path of the first selected row (its short form when it is too long
+// for the editor), or, when that path cannot be passed to it, tells the user so and starts
+// nothing. False when no row is selected.
 bool LaunchEditorOnSelectedRow();
 
-// Opens the first selected row's file in the viewer; the launcher stays.
+// Opens the first selected row's file in the viewer, its path passed as to the editor; the
+// launcher stays, and tells the user when the viewer cannot be started.
 void ViewSelectedFile();
 
 // Selects every row of the results list and gives it the focus.
