@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks a built launcher from its PE headers: the machine type of its build, GUI subsystem,
-# imports from system DLLs only (no compiler run-time DLLs), and a version and a manifest resource.
+# imports from KnownDLLs only (no compiler run-time DLLs), and a version and a manifest resource.
 # usage: check_exe.sh OBJDUMP EXE FORMAT    FORMAT is objdump's name of the PE type, pei-i386 or pei-x86-64.
 set -euo pipefail
 
@@ -25,9 +25,10 @@ case $subsystem in
     *) fail "expected subsystem 00000002 (Windows GUI), saw '$subsystem'" ;;
 esac
 
-# DLLs a Windows installation always has, in lower case.
-system_dlls=(kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll ole32.dll oleaut32.dll
-    msvcrt.dll advapi32.dll shlwapi.dll version.dll uxtheme.dll ntdll.dll)
+# KnownDLLs, in lower case: Windows always takes them from its system folder. Any other DLL is
+# looked for in the program's own folder first, where anyone who can write there may plant one.
+system_dlls=(kernel32.dll user32.dll gdi32.dll comdlg32.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll
+    advapi32.dll shlwapi.dll imm32.dll)
 is_system_dll()
 {
     local known
@@ -47,7 +48,7 @@ for dll in $imports; do
     fi
     case ${dll,,} in
         libwinpthread* | libgcc* | libstdc++*) fail "imports the compiler run-time DLL $dll (link with -static)" ;;
-        *) fail "imports $dll, which is not a system DLL" ;;
+        *) fail "imports $dll, which is not a KnownDLL: load it from the system folder instead" ;;
     esac
 done
 
