@@ -17,6 +17,7 @@ packages=(
     wine32:i386                                      # running the 32-bit build
     xvfb xdotool imagemagick                         # display, input and screenshots for window tests
     procps python3                                   # ps for the session scripts; the demo package script
+    fuse3 python3-fusepy                             # the folder that never answers, for the way-out tests
 )
 
 # One dpkg query for all; a package dpkg has never heard of is simply not listed. A name without

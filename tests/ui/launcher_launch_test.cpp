@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <array>
+#include <fstream>
+#include <set>
+#include <sstream>
 
 namespace ui {
 namespace {
 
 constexpr LocalTime kBase = {2025, 11, 20, 16, 40, 0};
+constexpr WPARAM kViewCommand = 302;
 
 struct RowCase {
     const char* label;
@@ -42,9 +46,12 @@ TEST_P(LauncherLaunchRow, DoubleClickStartsTheEditorOnThatRowsPath)
                         << Describe(ReadRows(launcher_.process(), list_), 13);
     EXPECT_EQ(CellText(launcher_.process(), list_, index, 0), name) << "the Filename column shows the whole name";
 
+    // A Path too long for an ANSI program reaches the editor in its short form, which opens the same file.
+    const std::string passed = path.size() < MAX_PATH ? path : ShortPath(path);
+    ASSERT_TRUE(passed.size() < MAX_PATH && GetFileAttributesA(passed.c_str()) != INVALID_FILE_ATTRIBUTES) << passed;
     std::string error;
     ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, index, &error)) << error;
-    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(path)) << "double-click on row " << index << " (" << row.label << ")";
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(passed)) << "double-click on row " << index << " (" << row.label << ")";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,7 +134,6 @@ TEST_F(LauncherLaunch, ANameOutsideTheCodePageOpensItsOwnFileNotItsLookAlike)
 // the launcher goes on.
 TEST_F(LauncherLaunch, OpeningAPathThatNamesNoFileSaysSoAndStartsNothing)
 {
-    constexpr WPARAM kViewCommand = 302;
     ASSERT_TRUE(InstallPrograms(package(), true));
     ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
     ASSERT_TRUE(StartLauncher(package()));
@@ -154,6 +160,94 @@ TEST_F(LauncherLaunch, OpeningAPathThatNamesNoFileSaysSoAndStartsNothing)
                             "Rename the file, or open it from the viewer."));
     PostMessageA(main_, WM_COMMAND, kExitCommand, 0);
     EXPECT_TRUE(ExpectLauncherEndedAlone());
+}
+
+// The editor and the viewer moved away after the start: each start that fails names the program
+// and the reason, and the launcher stays as it was; once they are back, the same row starts them.
+TEST_F(LauncherLaunch, AStartThatFailsIsReportedAndTheLauncherStays)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
+    ASSERT_TRUE(AddFile(package(), "b.asm", AddSeconds(kBase, 60)));
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(2));
+    const std::vector<Row> rows = ReadRows(launcher_.process(), list_);
+    const std::string editor = package() + "\\Vantrel.exe", viewer = package() + "\\Orbenix.exe";
+    for (const std::string& program : {editor, viewer})
+        ASSERT_TRUE(MoveFileA(program.c_str(), (program + ".away").c_str())) << program;
+    std::string error;
+    ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, 1, &error)) << error;
+    EXPECT_TRUE(RefusedWith("Unable to start the editor:\r\n" + editor + "\r\nThe program file was not found."));
+    PostMessageA(main_, WM_COMMAND, kViewCommand, 0);
+    EXPECT_TRUE(RefusedWith("Unable to start the viewer:\r\n" + viewer + "\r\nThe program file was not found."));
+    EXPECT_TRUE(SameRows(rows, ReadRows(launcher_.process(), list_)));
+    EXPECT_EQ(SelectedRows(list_), std::vector<int>{1});
+    EXPECT_EQ(SendMessageA(GetDlgItem(main_, kStoreListId), LB_GETCOUNT, 0, 0), 2) << "the store's lines";
+
+    for (const std::string& program : {editor, viewer})
+        ASSERT_TRUE(MoveFileA((program + ".away").c_str(), program.c_str())) << program;
+    PostMessageA(main_, WM_COMMAND, kViewCommand, 0);
+    bool wellFormed = true;
+    const std::vector<StandinCall> calls = WaitForStandinCalls(logPath(), kStartTimeoutMs, &wellFormed);
+    ASSERT_TRUE(calls.size() == 1 && calls[0].program == "Orbenix" && calls[0].tail == rows[1].path) << Describe(calls);
+    ASSERT_TRUE(DeleteFileA(logPath().c_str()));
+    ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, 1, &error)) << error;
+    EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(rows[1].path));
+}
+
+// DLLs of system names that are not KnownDLLs are planted beside the launcher; the test command
+// sets Wine to Windows' order for them (Wine takes that from the host environment a process starts
+// with). Through start, scan, About, Open, the folder browser, View, Copy and a launch, the
+// launcher loads none of them. Wine's own user32 and comdlg32 load two of them at start whatever
+// the program does (Windows takes theirs from its system folder): a load at start under a name
+// the exe does not import is theirs.
+class LauncherPlantedDlls : public LauncherCase {};
+
+TEST_F(LauncherPlantedDlls, NoneIsLoaded)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    for (const char* dll : {"comctl32.dll", "version.dll", "dwmapi.dll", "propsys.dll"})
+        ASSERT_TRUE(CopyFileA((ProgramFolder() + "\\planted\\" + dll).c_str(), (package() + "\\" + dll).c_str(), FALSE));
+    ASSERT_TRUE(AddFile(package(), "a.asm", kBase));
+    const std::string marks = root() + "\\planted.log";
+    SetEnvironmentVariableA("TRAWLBECK_PLANTED_LOG", marks.c_str());
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(1));
+    constexpr WPARAM kAboutCommand = 5401, kCopyCommand = 300;
+    for (const WPARAM command : {kAboutCommand, kOpenCommand, kNewFolderCommand}) {
+        PostMessageA(main_, WM_COMMAND, command, 0);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitForDialog(nullptr, &dialog)) << "command " << command;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, kDialogTimeoutMs)) << "command " << command;
+    }
+    ASSERT_TRUE(SelectRows(launcher_.process(), list_, {0}));
+    PostMessageA(main_, WM_COMMAND, kCopyCommand, 0);
+    PostMessageA(main_, WM_COMMAND, kViewCommand, 0);
+    bool wellFormed = true;
+    ASSERT_EQ(WaitForStandinCalls(logPath(), kStartTimeoutMs, &wellFormed).size(), 1u) << "the viewer's start";
+    PostMessageA(main_, WM_COMMAND, kNewProjectCommand, 0);
+    DWORD code = 0;
+    ASSERT_TRUE(launcher_.WaitForExit(kStartTimeoutMs, &code));
+
+    const std::set<std::string> imported = ImportedDlls(package() + "\\trawlbeck.exe");
+    std::ifstream log(marks);
+    std::string loaded;
+    bool wineLoadedOne = false;
+    for (std::string line; std::getline(log, line);) {
+        std::istringstream fields(line);
+        DWORD process = 0;
+        std::string path;
+        int atStart = 0;
+        fields >> process >> path >> atStart;
+        std::string name = path.substr(path.rfind('\\') + 1);
+        CharLowerA(name.data());
+        if (process == launcher_.id() && (!atStart || imported.count(name)))
+            loaded += " " + path + (atStart ? " (at start)" : "");
+        wineLoadedOne = wineLoadedOne || (process == launcher_.id() && name == "version.dll");
+    }
+    ASSERT_TRUE(wineLoadedOne) << "expected Wine's user32 to load the planted version.dll: is WINEDLLOVERRIDES set?";
+    EXPECT_EQ(loaded, "") << "planted DLLs the launcher loaded";
 }
 
 // New Project from the menu command and from the button: the editor with no file.

@@ -202,5 +202,35 @@ TEST_F(LauncherWindow, EditorInTolvaricMakesItTheScannedFolder)
     EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded("")) << "New Project with the editor in C:\\tolvaric";
 }
 
+// A scan stuck in a folder that never answers (a share gone away) holds no way out: each ends the
+// launcher within about a second. The test command mounts that folder in the package. Starting the
+// editor is not tried here: under Wine, while one thread is stuck listing a folder, the process's
+// start of another program waits for it too.
+struct WayOut {
+    const char* label;
+    UINT message;
+    WPARAM wParam;
+};
+
+class LauncherStuckFolder : public LauncherCase, public ::testing::WithParamInterface<WayOut> {};
+
+TEST_P(LauncherStuckFolder, EveryWayOutEndsTheLauncherPromptly)
+{
+    const std::string stuckPackage = "C:\\trawlbeck-stuck\\pkg";
+    ASSERT_TRUE(PathExists(stuckPackage + "\\stuck")) << "the test command mounts the folder that never answers";
+    ASSERT_TRUE(InstallPrograms(stuckPackage, true));
+    ASSERT_TRUE(StartLauncher(stuckPackage));
+    Sleep(500);
+    ASSERT_NE(FindProgressBar(main_), nullptr) << "expected the scan to be stuck";
+    PostMessageA(main_, GetParam().message, GetParam().wParam, 0);
+    DWORD code = 0;
+    EXPECT_TRUE(launcher_.WaitForExit(3000, &code)) << GetParam().label << " left the launcher running for 3 s";
+}
+
+INSTANTIATE_TEST_SUITE_P(WaysOut, LauncherStuckFolder,
+                         ::testing::Values(WayOut{"Esc", WM_CHAR, 27}, WayOut{"Exit", WM_COMMAND, kExitCommand},
+                                           WayOut{"CloseBox", WM_SYSCOMMAND, SC_CLOSE}),
+                         [](const ::testing::TestParamInfo<WayOut>& info) { return std::string(info.param.label); });
+
 }  // namespace
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <array>
 #include <cstdio>
 #include <set>
 
@@ -135,6 +136,35 @@ bool CopyProgram(const std::string& exeName, const std::string& toFolder)
     const std::string from = programFolder + "\\" + exeName;
     const std::string to = toFolder + "\\" + exeName;
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+std::string ShortPath(const std::string& path)
+{
+    std::array<wchar_t, 1024> wide{};
+    if (!GetShortPathNameW(LongPath(path).c_str(), wide.data(), static_cast<DWORD>(wide.size())))
+        return "";
+    std::array<char, 1024> narrow{};
+    WideCharToMultiByte(CP_ACP, 0, wide.data() + 4, -1, narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
+    return narrow.data();
+}
+
+std::set<std::string> ImportedDlls(const std::string& exePath)
+{
+    std::set<std::string> names;
+    const HMODULE image = LoadLibraryExA(exePath.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (!image)
+        return names;
+    const auto* base = reinterpret_cast<const char*>(image);
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         imports.Size != 0 && entry->Name != 0; ++entry) {
+        std::string name = base + entry->Name;
+        CharLowerA(name.data());
+        names.insert(name);
+    }
+    FreeLibrary(image);
+    return names;
 }
 
 bool PathExists(const std::string& path)

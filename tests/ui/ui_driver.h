@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ bool CopyProgram(const std::string& exeName, const std::string& toFolder);
 // Removes a folder and everything in it; retries while a just-ended process still holds a file.
 bool RemoveTree(const std::string& path);
 bool PathExists(const std::string& path);
+// The short form of a path of any length, or an empty text when it has none.
+std::string ShortPath(const std::string& path);
+// The names of the DLLs an exe imports, in lower case.
+std::set<std::string> ImportedDlls(const std::string& exePath);
 
 // ---- The launcher process ----
 
