@@ -69,7 +69,7 @@ TEST_F(LauncherKeyboard, EveryKeyDoesWhatTheMouseDoes)
         for (int key = 0; key <= row; ++key)
             TypeKey(key == 0 ? VK_HOME : VK_DOWN);
         TypeKey(VK_RETURN);
-        EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(rows[row].path)) << "Enter on row " << row;
+        EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded(PassedPath(rows[row].path))) << "Enter on row " << row;
     }
 }
 

@@ -47,7 +47,7 @@ TEST_P(LauncherLaunchRow, DoubleClickStartsTheEditorOnThatRowsPath)
     EXPECT_EQ(CellText(launcher_.process(), list_, index, 0), name) << "the Filename column shows the whole name";
 
     // A Path too long for an ANSI program reaches the editor in its short form, which opens the same file.
-    const std::string passed = path.size() < MAX_PATH ? path : ShortPath(path);
+    const std::string passed = PassedPath(path);
     ASSERT_TRUE(passed.size() < MAX_PATH && GetFileAttributesA(passed.c_str()) != INVALID_FILE_ATTRIBUTES) << passed;
     std::string error;
     ASSERT_TRUE(DoubleClickRow(launcher_.process(), list_, index, &error)) << error;

@@ -138,8 +138,10 @@ bool CopyProgram(const std::string& exeName, const std::string& toFolder)
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-std::string ShortPath(const std::string& path)
+std::string PassedPath(const std::string& path)
 {
+    if (path.size() < MAX_PATH)
+        return path;
     std::array<wchar_t, 1024> wide{};
     if (!GetShortPathNameW(LongPath(path).c_str(), wide.data(), static_cast<DWORD>(wide.size())))
         return "";

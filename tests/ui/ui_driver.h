@@ -40,8 +40,9 @@ bool CopyProgram(const std::string& exeName, const std::string& toFolder);
 // Removes a folder and everything in it; retries while a just-ended process still holds a file.
 bool RemoveTree(const std::string& path);
 bool PathExists(const std::string& path);
-// The short form of a path of any length, or an empty text when it has none.
-std::string ShortPath(const std::string& path);
+// The path as the editor and the viewer get it: a path too long for an ANSI program in its short
+// form (empty when it has none), any other unchanged.
+std::string PassedPath(const std::string& path);
 // The names of the DLLs an exe imports, in lower case.
 std::set<std::string> ImportedDlls(const std::string& exePath);
 
