@@ -2,10 +2,7 @@
 // batches in which the scan worker hands its lines to the store.
 #pragma once
 
-#include "catalogue/platform_types.h"
-
-// Sent to appState.mainWindow: a batch of lines (its number in wParam) is ready for the store.
-inline constexpr UINT WM_STORE_BATCH = WM_USER + 263;
+#include "catalogue/catalogue_ids.h"
 
 // A child list box that keeps its lines sorted, with a caption bar and close box. Null on failure.
 HWND CreateSortedListBox(HWND parent, unsigned controlId);
