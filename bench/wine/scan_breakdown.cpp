@@ -43,6 +43,7 @@ LRESULT CALLBACK CountingStoreProc(HWND window, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case LB_ADDSTRING:
+    case LB_INSERTSTRING:
         return countedLines++;
     case LB_RESETCONTENT:
         countedLines = 0;
