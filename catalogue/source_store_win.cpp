@@ -26,6 +26,13 @@ namespace {
 constexpr std::size_t kBlockBytes = 1024 * 1024;
 constexpr std::uint32_t kFirstIndexLines = 4096;
 
+// The list box grows its array of lines 16 at a time. Under Wine each growth past the memory the
+// array holds copies it, and the room LB_INITSTORAGE asks for is given back at the next line while
+// the array is small (under 32,512 lines on the 32-bit build, 43,520 on the 64-bit one), so a
+// million appends took 20 s. Asked for once the array is large, the room is kept: a line then
+// costs the same at any count.
+constexpr std::uint32_t kReserveFromLine = 65536;
+
 // The key's twelve digits (each a digit or a padding space) packed four bits each, in order, so
 // that comparing two packed keys orders them as the list box orders the keys; kUndated for a
 // line that does not start with a key.
@@ -275,10 +282,11 @@ void StoreFlush()
 void StoreTakeBatch(WPARAM sorted)
 {
     const UINT add = sorted ? LB_INSERTSTRING : LB_ADDSTRING;
-    if (sorted)
-        SendMessageA(appState.storeList, LB_INITSTORAGE, pending.count, 0);
-    for (std::uint32_t i = 0; i < pending.count; ++i)
+    for (std::uint32_t i = 0; i < pending.count; ++i) {
+        if (i == kReserveFromLine)
+            SendMessageA(appState.storeList, LB_INITSTORAGE, pending.count - i, 0);
         SendMessageA(appState.storeList, add, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pending.index[i].text));
+    }
 }
 
 int StoreCount()

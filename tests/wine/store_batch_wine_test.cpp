@@ -43,14 +43,14 @@ std::vector<std::string> Lines(int count, std::size_t length)
 }
 
 // The worker's index of lines has room for 4,096 at first and then doubles; 1,300 of the longest
-// lines fill a block of texts.
+// lines fill a block of texts; the list box is asked for room once it holds 65,536.
 TEST_F(StoreBatchWineTest, EveryLineArrivesInOrderBeforeTheFlushReturns)
 {
     struct Case {
         int count;
         std::size_t length;
     };
-    for (const Case& c : {Case{1, 40}, Case{4095, 40}, Case{4096, 40}, Case{4097, 40}, Case{8193, 40},
+    for (const Case& c : {Case{1, 40}, Case{4095, 40}, Case{4096, 40}, Case{4097, 40}, Case{8193, 40}, Case{65536, 40}, Case{65537, 40},
                           Case{1300, kEntryCapacity - 1}, Case{1301, kEntryCapacity - 1}}) {
         SCOPED_TRACE(std::to_string(c.count) + " lines of " + std::to_string(c.length) + " characters");
         StoreReset();
