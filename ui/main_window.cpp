@@ -144,7 +144,7 @@ LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The walk is over and its lines are ready: they go into the store on this thread.
+// A batch of the running scan's lines is ready: it goes into the store on this thread.
 LRESULT OnStoreBatch(WPARAM batch)
 {
     StoreTakeBatch(batch);
