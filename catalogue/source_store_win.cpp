@@ -25,6 +25,7 @@ namespace {
 
 constexpr std::size_t kBlockBytes = 1024 * 1024;
 constexpr std::uint32_t kFirstIndexLines = 4096;
+constexpr std::uint32_t kMostIndexLines = 1u << 27;  // 2 GiB of index on the 32-bit build: its size never wraps
 
 // The list box grows its array of lines 16 at a time. Under Wine each growth past the memory the
 // array holds copies it, and the room LB_INITSTORAGE asks for is given back at the next line while
@@ -110,6 +111,8 @@ bool IndexHasRoom()
 {
     if (pending.count < pending.capacity)
         return true;
+    if (pending.capacity >= kMostIndexLines)
+        return false;
     const std::uint32_t capacity = pending.capacity ? pending.capacity * 2 : kFirstIndexLines;
     auto* index = static_cast<PendingLine*>(TakeMemory(capacity * sizeof(PendingLine)));
     if (!index)
