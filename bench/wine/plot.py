@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws start-to-list against sources (log-log), the launcher and its floor, from the full logs of
-bench/wine/run.sh (one log per build; each says its build in its "@ bits" line).
+bench/wine/run.sh. Each log says its build in its "@ bits" line; logs of one build are merged (a
+later log's figure for a size replaces an earlier one's).
 
 usage: plot.py OUT.png LOG [LOG ...]
 """
@@ -24,10 +25,12 @@ def series(results, key):
 def main():
     if len(sys.argv) < 3:
         sys.exit("usage: plot.py OUT.png LOG [LOG ...]")
-    figure, axes = plt.subplots(figsize=(7, 4.5))
-    for log, colour in zip(sys.argv[2:], ["tab:blue", "tab:orange", "tab:green", "tab:red"]):
+    builds = {}
+    for log in sys.argv[2:]:
         results = load(log)
-        bits = int(results.get(("bits", 0), 0))
+        builds.setdefault(int(results.get(("bits", 0), 0)), {}).update(results)
+    figure, axes = plt.subplots(figsize=(7, 4.5))
+    for (bits, results), colour in zip(sorted(builds.items()), ["tab:blue", "tab:orange"]):
         sizes, stl = series(results, "stl")
         walk_sizes, walk = series(results, "floor_walk")
         window = dict(zip(*series(results, "floor_window")))
