@@ -2,10 +2,7 @@
 // status line on the main window, and posts WM_SCAN_DONE when the walk is over.
 #pragma once
 
-#include "catalogue/platform_types.h"
-
-inline constexpr UINT WM_SCAN_DONE = WM_USER + 262;
-static_assert(WM_SCAN_DONE == 1286);
+#include "catalogue/catalogue_ids.h"
 
 // Starts a worker on appState.startFolder. The caller sets startFolder (and resets foundCount
 // for a rescan) first. One scan at a time: a scan lasts from here until the UI thread has handled

@@ -5,9 +5,9 @@
 #include <commctrl.h>
 
 #include "catalogue/app_state.h"
+#include "catalogue/catalogue_ids.h"
 #include "catalogue/folder_scan.h"
 #include "catalogue/source_store_win.h"
-#include "ui/command_ids.h"
 
 inline constexpr int kProgressRange = 1000;
 inline constexpr int kProgressStep = 10;

@@ -2,110 +2,294 @@
 
 #include "catalogue/source_store_win.h"
 
+#include <algorithm>
 #include <array>
-#include <atomic>
+#include <cstdint>
 #include <cstring>
 
 #include "catalogue/app_state.h"
-#include "catalogue/bounded_text.h"
 
-// The store is the sorted list box, owned by the UI thread. The walk runs on the worker, and a
-// message from another thread costs a round trip through the system, so the worker does not send
-// each line: it gathers them in a batch and hands the batch over with SendNotifyMessage, which
-// does not wait. While the UI thread adds one batch the worker fills the next; it waits only when
-// every batch is still being added. Sent messages are served in the order they were sent, so a
-// synchronous send returns only after every batch handed over before it is in the store.
+// The store is the sorted list box, owned by the UI thread. A sorted list box finds the place of
+// each line it is given by comparing it with its lines, then moves every later line on, so a scan
+// added line by line costs more per line the more it finds. The worker therefore keeps the
+// scan's lines itself, sorts them once by the list box's own comparison when the walk is over,
+// and the UI thread appends them in that order (LB_INSERTSTRING at the end: no search, no move).
+//
+// The worker's lines live in memory taken from the system (VirtualAlloc): their texts one after
+// another in blocks of 1 MiB, and an index of one record per line that doubles as it fills. The
+// list box keeps its own copy, so all of it is given back as soon as the list box holds the
+// lines: the worker's copy adds to the process's peak only while a scan runs, and nothing once
+// the list shows. A line the memory cannot take is dropped, as the list box drops one.
 
 namespace {
 
-// 256 lines a batch, three batches. Measured under Wine at 100,000 sources: batches of 64 and 256
-// lines scan alike, 1,024 lines a batch is slower (the walk and the adds overlap less); with three
-// batches the worker did not have to wait once.
-constexpr std::uint32_t kBatchLines = 256;
-constexpr std::size_t kBatchBytes = 64 * 1024;  // 256 lines of ~250 characters; a longer run ends the batch early
-constexpr std::uint32_t kBatchCount = 3;
-static_assert(kBatchBytes >= 2 * kEntryCapacity);
+constexpr std::size_t kBlockBytes = 1024 * 1024;
+constexpr std::uint32_t kFirstIndexLines = 4096;
+constexpr std::uint32_t kMostIndexLines = 1u << 27;  // 2 GiB of index on the 32-bit build: its size never wraps
 
-struct StoreBatch {
-    std::array<char, kBatchBytes> text;  // worker: the lines one after another, each zero-terminated
-    std::uint32_t used;                  // worker: characters of text in use
-    std::uint32_t lines;                 // worker: lines in text
-    std::uint32_t handedOver;            // 1 from hand-over until the UI thread has added the lines (atomic access)
+// The list box grows its array of lines 16 at a time. Under Wine each growth past the memory the
+// array holds copies it, and the room LB_INITSTORAGE asks for is given back at the next line while
+// the array is small (under 32,512 lines on the 32-bit build, 43,520 on the 64-bit one), so a
+// million appends took 20 s. Asked for once the array is large, the room is kept: a line then
+// costs the same at any count.
+constexpr std::uint32_t kReserveFromLine = 65536;
+
+// The key's twelve digits (each a digit or a padding space) packed four bits each, in order, so
+// that comparing two packed keys orders them as the list box orders the keys; kUndated for a
+// line that does not start with a key.
+constexpr std::uint64_t kUndated = ~std::uint64_t{0};
+
+struct PendingLine {
+    std::uint64_t key;
+    const char* text;
+    std::uint32_t added;  // lines added before it
+};
+static_assert(sizeof(void*) != 4 || sizeof(PendingLine) == 16);
+
+// A block of line texts, the header at its start.
+struct TextBlock {
+    TextBlock* previous;
+    std::size_t used;  // bytes from the block's start, header included
 };
 
-struct StoreBatches {
-    std::array<StoreBatch, kBatchCount> batches;
-    std::uint32_t filling;  // worker: the batch new lines go to
+struct PendingLines {
+    TextBlock* lastBlock;
+    PendingLine* index;
+    std::uint32_t count;
+    std::uint32_t capacity;                        // lines the index has room for
+    LCID locale;                                   // the list box's, for its comparison
+    std::array<wchar_t, kEntryCapacity> wideLeft;  // the two lines being compared, as the list box holds them
+    std::array<wchar_t, kEntryCapacity> wideRight;
 };
 
-// Beside the worker rather than in appState: only this file's two sides use it.
-StoreBatches storeBatches;
+// The worker's between a reset and a flush; the UI thread reads it only while the worker waits
+// for the flush.
+PendingLines pending;
 
-std::atomic_ref<std::uint32_t> HandedOver(StoreBatch& batch)
+void* TakeMemory(std::size_t bytes)
 {
-    return std::atomic_ref<std::uint32_t>(batch.handedOver);
+    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
-// Moves the worker on to the next batch, waiting until the UI thread has given it back.
-void StartNextBatch()
+void GiveBackMemory(void* memory)
 {
-    storeBatches.filling = (storeBatches.filling + 1) % kBatchCount;
-    StoreBatch& next = storeBatches.batches[storeBatches.filling];
-    if (HandedOver(next).load(std::memory_order_acquire) != 0) {
-        // Returns once the UI thread has served every batch sent before it, this one included.
-        SendMessageA(appState.mainWindow, WM_NULL, 0, 0);
-        std::atomic_thread_fence(std::memory_order_acquire);
+    if (memory)
+        VirtualFree(memory, 0, MEM_RELEASE);
+}
+
+void ReleasePendingLines()
+{
+    while (pending.lastBlock) {
+        TextBlock* previous = pending.lastBlock->previous;
+        GiveBackMemory(pending.lastBlock);
+        pending.lastBlock = previous;
     }
-    next.used = 0;
-    next.lines = 0;
+    GiveBackMemory(pending.index);
+    pending.index = nullptr;
+    pending.count = 0;
+    pending.capacity = 0;
 }
 
-void HandOverBatch(bool wait)
+// Copies text (length characters and its terminator) into the last block, or a new one.
+const char* KeepText(const char* text, std::size_t length)
 {
-    const std::uint32_t number = storeBatches.filling;
-    HandedOver(storeBatches.batches[number]).store(1, std::memory_order_release);
-    if (wait)
-        SendMessageA(appState.mainWindow, WM_STORE_BATCH, number, 0);
-    else
-        SendNotifyMessageA(appState.mainWindow, WM_STORE_BATCH, number, 0);
-    StartNextBatch();
+    TextBlock* block = pending.lastBlock;
+    if (!block || kBlockBytes - block->used < length + 1) {
+        block = static_cast<TextBlock*>(TakeMemory(kBlockBytes));
+        if (!block)
+            return nullptr;
+        *block = TextBlock{pending.lastBlock, sizeof(TextBlock)};
+        pending.lastBlock = block;
+    }
+    char* kept = reinterpret_cast<char*>(block) + block->used;
+    std::memcpy(kept, text, length + 1);
+    block->used += length + 1;
+    return kept;
+}
+
+bool IndexHasRoom()
+{
+    if (pending.count < pending.capacity)
+        return true;
+    if (pending.capacity >= kMostIndexLines)
+        return false;
+    const std::uint32_t capacity = pending.capacity ? pending.capacity * 2 : kFirstIndexLines;
+    auto* index = static_cast<PendingLine*>(TakeMemory(capacity * sizeof(PendingLine)));
+    if (!index)
+        return false;
+    if (pending.index)
+        std::memcpy(index, pending.index, pending.count * sizeof(PendingLine));
+    GiveBackMemory(pending.index);
+    pending.index = index;
+    pending.capacity = capacity;
+    return true;
+}
+
+std::uint64_t PackedKey(const char* line)
+{
+    constexpr std::size_t kFirstColon = 10;
+    constexpr std::size_t kSecondColon = 13;
+    std::uint64_t packed = 0;
+    for (std::size_t i = 0; i < kKeyLength; ++i) {
+        const char c = line[i];
+        if (i == kFirstColon || i == kSecondColon) {
+            if (c != ':')
+                return kUndated;
+        } else if (c == ' ') {
+            packed <<= 4;
+        } else if (c >= '0' && c <= '9') {
+            packed = packed << 4 | static_cast<std::uint64_t>(c - '0' + 1);
+        } else {
+            return kUndated;
+        }
+    }
+    return packed;
+}
+
+// The sorted list box's comparison: the ANSI text as UTF-16, compared case-insensitively in the
+// list box's locale. Below zero, zero or above zero.
+int CompareAsListBox(const char* left, const char* right)
+{
+    MultiByteToWideChar(CP_ACP, 0, left, -1, pending.wideLeft.data(), static_cast<int>(pending.wideLeft.size()));
+    MultiByteToWideChar(CP_ACP, 0, right, -1, pending.wideRight.data(), static_cast<int>(pending.wideRight.size()));
+    const int order = CompareStringW(pending.locale, NORM_IGNORECASE, pending.wideLeft.data(), -1,
+                                     pending.wideRight.data(), -1);
+    return order == 0 ? -1 : order - CSTR_EQUAL;
+}
+
+// Keys hold only digits, padding spaces and two colons in fixed places: where two keys differ,
+// the list box's comparison of the whole lines is decided there, in the order of the packed keys.
+// Only lines with equal keys (or without one) are compared as the list box compares them.
+int CompareLines(const PendingLine& left, const PendingLine& right)
+{
+    if (left.key != right.key && left.key != kUndated && right.key != kUndated)
+        return left.key < right.key ? -1 : 1;
+    return CompareAsListBox(left.text, right.text);
+}
+
+// Where the list box puts a line equal to some it holds: at the first of them that its binary
+// search meets. That depends only on how many lines it holds, how many of them sort before the
+// equal ones and how many are equal. Index of the new line among the equal ones.
+std::uint32_t EqualLinePlace(std::uint32_t held, std::uint32_t before, std::uint32_t equal)
+{
+    std::int64_t low = 0;
+    std::int64_t high = static_cast<std::int64_t>(held) - 1;
+    while (low <= high) {
+        const std::int64_t probe = (low + high) / 2;
+        if (probe < before)
+            low = probe + 1;
+        else if (probe >= static_cast<std::int64_t>(before) + equal)
+            high = probe - 1;
+        else
+            return static_cast<std::uint32_t>(probe - before);
+    }
+    return static_cast<std::uint32_t>(low - before);
+}
+
+// Counts of the added numbers of the lines swept so far (a Fenwick tree over 0..count-1).
+void CountAdded(std::uint32_t* counts, std::uint32_t added)
+{
+    for (std::uint32_t i = added + 1; i <= pending.count; i += i & (0 - i))
+        ++counts[i];
+}
+
+std::uint32_t CountedBefore(const std::uint32_t* counts, std::uint32_t added)
+{
+    std::uint32_t total = 0;
+    for (std::uint32_t i = added; i > 0; i -= i & (0 - i))
+        total += counts[i];
+    return total;
+}
+
+// Lines the list box finds equal (such as two paths that differ only in case) lie together after
+// the sort, in the order they were added. Each is moved to where the list box would have put it
+// when it was added: among the equal lines added before it, at the place its search meets first.
+// The search depends on the lines added before it that sort earlier: the sweep counts them.
+void PlaceEqualLines()
+{
+    std::uint32_t* counts = nullptr;
+    std::uint32_t start = 0;
+    while (start < pending.count) {
+        std::uint32_t end = start + 1;
+        while (end < pending.count && CompareLines(pending.index[end - 1], pending.index[end]) == 0)
+            ++end;
+        if (end - start > 1) {
+            if (!counts) {
+                counts = static_cast<std::uint32_t*>(TakeMemory((pending.count + 1) * sizeof(std::uint32_t)));
+                if (!counts)
+                    return;
+                for (std::uint32_t i = 0; i < start; ++i)
+                    CountAdded(counts, pending.index[i].added);
+            }
+            // start..start+placed holds the equal lines placed so far; the rest wait in added order.
+            for (std::uint32_t placed = 0; placed < end - start; ++placed) {
+                PendingLine* const group = pending.index + start;
+                const std::uint32_t added = group[placed].added;
+                const std::uint32_t place = EqualLinePlace(added, CountedBefore(counts, added), placed);
+                std::rotate(group + place, group + placed, group + placed + 1);
+            }
+        }
+        if (counts) {
+            for (std::uint32_t i = start; i < end; ++i)
+                CountAdded(counts, pending.index[i].added);
+        }
+        start = end;
+    }
+    GiveBackMemory(counts);
+}
+
+// Orders the lines as the list box would have, given them one by one in the order they came.
+void SortAsListBox()
+{
+    pending.locale = static_cast<LCID>(SendMessageA(appState.storeList, LB_GETLOCALE, 0, 0));
+    std::sort(pending.index, pending.index + pending.count, [](const PendingLine& left, const PendingLine& right) {
+        const int order = CompareLines(left, right);
+        return order != 0 ? order < 0 : left.added < right.added;
+    });
+    PlaceEqualLines();
 }
 
 }  // namespace
 
 void StoreReset()
 {
-    // Synchronous, so it is served after every batch handed over before it.
+    ReleasePendingLines();
     SendMessageA(appState.storeList, LB_RESETCONTENT, 0, 0);
 }
 
 void StoreAdd(const char* line)
 {
-    StoreBatch& batch = storeBatches.batches[storeBatches.filling];
-    if (!CopyText(std::span(batch.text).subspan(batch.used), line))
+    const std::size_t length = strnlen(line, kEntryCapacity);
+    if (length == kEntryCapacity || !IndexHasRoom())
         return;
-    batch.used += static_cast<std::uint32_t>(std::strlen(batch.text.data() + batch.used) + 1);
-    ++batch.lines;
-    if (batch.lines == kBatchLines || kBatchBytes - batch.used < kEntryCapacity)
-        HandOverBatch(false);
+    const char* text = KeepText(line, length);
+    if (!text)
+        return;
+    pending.index[pending.count] = PendingLine{PackedKey(text), text, pending.count};
+    ++pending.count;
 }
 
 void StoreFlush()
 {
-    HandOverBatch(true);
+    if (pending.count == 0)
+        return;
+    // The store is empty after the reset that starts every scan: then the sorted lines are simply
+    // appended. Otherwise the list box places each line itself, in the order they came.
+    const bool sorted = StoreCount() == 0;
+    if (sorted)
+        SortAsListBox();
+    SendMessageA(appState.mainWindow, WM_STORE_BATCH, sorted ? 1 : 0, 0);
+    ReleasePendingLines();
 }
 
-void StoreTakeBatch(WPARAM number)
+void StoreTakeBatch(WPARAM sorted)
 {
-    if (number >= kBatchCount)
-        return;
-    StoreBatch& batch = storeBatches.batches[number];
-    const char* line = batch.text.data();
-    for (std::uint32_t i = 0; i < batch.lines; ++i) {
-        SendMessageA(appState.storeList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
-        line += std::strlen(line) + 1;
+    const UINT add = sorted ? LB_INSERTSTRING : LB_ADDSTRING;
+    for (std::uint32_t i = 0; i < pending.count; ++i) {
+        if (i == kReserveFromLine)
+            SendMessageA(appState.storeList, LB_INITSTORAGE, pending.count - i, 0);
+        SendMessageA(appState.storeList, add, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pending.index[i].text));
     }
-    HandedOver(batch).store(0, std::memory_order_release);
 }
 
 int StoreCount()

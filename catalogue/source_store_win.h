@@ -1,18 +1,16 @@
 // The sorted list boxes of the program (the hidden catalogue store and the help screen), and the
-// batches in which the scan worker hands its lines to the store.
+// hand-over of the scan worker's lines to the store.
 #pragma once
 
-#include "catalogue/platform_types.h"
-
-// Sent to appState.mainWindow: a batch of lines (its number in wParam) is ready for the store.
-inline constexpr UINT WM_STORE_BATCH = WM_USER + 263;
+#include "catalogue/catalogue_ids.h"
 
 // A child list box that keeps its lines sorted, with a caption bar and close box. Null on failure.
 HWND CreateSortedListBox(HWND parent, unsigned controlId);
 
-// Worker: hands the lines added since the last batch to the UI thread and returns once the store
-// holds every line added. Called when a walk is over, before anything reads the store.
+// Worker: hands the lines added since the last reset or flush to the UI thread (WM_STORE_BATCH)
+// and returns once the store holds them all. Called when a walk is over, before anything reads
+// the store.
 void StoreFlush();
 
-// UI thread, on WM_STORE_BATCH: adds the batch's lines to the store and gives the batch back.
+// UI thread, on WM_STORE_BATCH: puts the worker's lines into the store; batch is the message's wParam.
 void StoreTakeBatch(WPARAM batch);

@@ -1,6 +1,8 @@
 // Every command and control id of the program, in the blocks it keeps them in.
 #pragma once
 
+#include "catalogue/catalogue_ids.h"
+
 // Context menu commands.
 inline constexpr unsigned IDM_COPY_SELECTED = 300;
 inline constexpr unsigned IDM_SELECT_ALL = 301;
@@ -19,12 +21,10 @@ inline constexpr unsigned IDM_HELP_ABOUT = 5401;
 inline constexpr unsigned IDM_HELP_HELP = 5402;
 inline constexpr unsigned IDM_HELP_MENU = 5403;
 
-// Child controls. The results list has no id of its own.
+// Child controls. The results list has no id of its own; the progress bar (1), the status line
+// (599) and the store list (600) are the catalogue's, in catalogue/catalogue_ids.h.
 inline constexpr unsigned IDC_RESULTS_LIST = 0;
-inline constexpr unsigned IDC_PROGRESS = 1;
 inline constexpr unsigned IDC_NEW_PROJECT_BUTTON = 500;
-inline constexpr unsigned IDC_STATUS_LINE = 599;
-inline constexpr unsigned IDC_STORE_LIST = 600;
 inline constexpr unsigned IDC_HELP_LIST = 602;
 
 static_assert(IDM_COPY_SELECTED >= 300 && IDM_SHOW_ALL <= 303, "context menu block is 300-303");

@@ -10,8 +10,10 @@
 # load average at each size (other work on the machine shows in every figure).
 #
 # usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts LIST]
-#   defaults: --build x86 (the shipped 32-bit exe) --runs 3 --sizes 1000,10000,100000
+#   defaults: --build x86 (the shipped 32-bit exe) --runs 3 --sizes 1000,10000,100000,1000000
 #             --root /tmp/trawlbeck-wine-bench --parts launcher,breakdown
+#   parts: launcher (start-to-list, Show All, memory), start-to-list (the launcher part without
+#          Show All and its floor), breakdown
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)
@@ -19,10 +21,10 @@ cd "$root"
 
 arch=x86
 runs=3
-sizes=1000,10000,100000
+sizes=1000,10000,100000,1000000
 bench_root=/tmp/trawlbeck-wine-bench
 parts=launcher,breakdown
-usage="usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts launcher,breakdown]"
+usage="usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts launcher,start-to-list,breakdown]"
 while [ $# -gt 0 ]; do
     case $1 in
         --build) arch=${2:?$usage}; shift 2 ;;
@@ -37,7 +39,7 @@ case $arch in x86 | x64) ;; *) echo "run.sh: --build must be x86 or x64" >&2; ex
 case $runs in '' | *[!0-9]* | 0) echo "run.sh: --runs must be a whole number above 0" >&2; exit 2 ;; esac
 case $sizes in '' | *[!0-9,]*) echo "run.sh: --sizes must be numbers separated by commas" >&2; exit 2 ;; esac
 for part in ${parts//,/ }; do
-    case $part in launcher | breakdown) ;; *) echo "run.sh: unknown part '$part'" >&2; exit 2 ;; esac
+    case $part in launcher | start-to-list | breakdown) ;; *) echo "run.sh: unknown part '$part'" >&2; exit 2 ;; esac
 done
 wants() { case ,$parts, in *,"$1",*) return 0 ;; *) return 1 ;; esac; }
 mkdir -p "$bench_root"
@@ -114,6 +116,9 @@ for spec in "${tree_specs[@]}"; do
     if wants launcher; then
         load load_launcher "$size"
         run_program wine_launch_driver.exe "$runs" "${driver_args[@]:$((i * 3)):3}"
+    elif wants start-to-list; then
+        load load_launcher "$size"
+        run_program wine_launch_driver.exe --start-to-list "$runs" "${driver_args[@]:$((i * 3)):3}"
     fi
     if wants breakdown; then
         load load_breakdown "$size"

@@ -2,11 +2,11 @@
 // the launcher's own worker (StartScan) and the real batch hand-over to this thread:
 //
 //   floor            the bare FindFirstFileA/FindNextFileA walk
-//   worker, counted  the worker with its progress bar and status line, its batches taken by this
-//                    thread into a window that only counts them: walk, lines, feedback, hand-over
+//   worker, counted  the worker with its progress bar and status line, its lines sorted and taken
+//                    by this thread into a window that only counts them: walk, lines, feedback, sort
 //   worker, sorted   the same into the sorted list box: the launcher's scan
-//   inserts alone    the same lines added to a new sorted list box on this thread, in walk-like
-//                    (shuffled) order: the list box's own cost
+//   store alone      the same lines, in walk-like (shuffled) order, added to the store on this
+//                    thread, sorted and appended to a new sorted list box: the store's own cost
 //
 // Each with wall time, this process's CPU time and the wineserver's, medians of RUNS runs.
 //
@@ -43,6 +43,7 @@ LRESULT CALLBACK CountingStoreProc(HWND window, UINT message, WPARAM wParam, LPA
 {
     switch (message) {
     case LB_ADDSTRING:
+    case LB_INSERTSTRING:
         return countedLines++;
     case LB_RESETCONTENT:
         countedLines = 0;
@@ -54,8 +55,8 @@ LRESULT CALLBACK CountingStoreProc(HWND window, UINT message, WPARAM wParam, LPA
     }
 }
 
-// The launcher's main window as far as a scan needs it: it takes the batches and ends the loop on
-// WM_SCAN_DONE.
+// The launcher's main window as far as a scan needs it: it takes the scan's lines and ends the
+// loop on WM_SCAN_DONE.
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -106,7 +107,8 @@ Cost Measure(Body body)
 }
 
 // The launcher's worker on folder, this thread serving its main window (shown, as the launcher's
-// is) until WM_SCAN_DONE; the store is the sorted list box, or a window that only counts.
+// is) until WM_SCAN_DONE; the store is the sorted list box, or a window that only counts. The
+// first call keeps the store's lines in lines.
 Cost ScanWithWorker(bool sorted, const std::string& folder, unsigned long long sources,
                     std::vector<std::string>* lines)
 {
@@ -151,28 +153,34 @@ Cost ScanWithWorker(bool sorted, const std::string& folder, unsigned long long s
     return cost;
 }
 
-Cost InsertsAlone(const std::vector<std::string>& lines)
+// The store on this thread, its hand-over served by the main window's procedure.
+Cost StoreAlone(const std::vector<std::string>& lines)
 {
-    HWND owner = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 500, 350, nullptr, nullptr,
-                                 appState.instance, nullptr);
-    HWND list = owner ? CreateSortedListBox(owner, kStoreId) : nullptr;
-    if (!list)
+    HWND main = CreateWindowExA(0, kMainClass, "bench", WS_OVERLAPPEDWINDOW, 0, 0, 500, 350, nullptr, nullptr,
+                                appState.instance, nullptr);
+    appState.mainWindow = main;
+    appState.storeList = main ? CreateSortedListBox(main, kStoreId) : nullptr;
+    if (!appState.storeList)
         Fail("cannot create the list box");
-    ShowWindow(list, SW_HIDE);
+    ShowWindow(appState.storeList, SW_HIDE);
     const Cost cost = Measure([&] {
+        StoreReset();
         for (const std::string& line : lines)
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+            StoreAdd(line.c_str());
+        StoreFlush();
     });
-    DestroyWindow(owner);
+    if (static_cast<std::size_t>(StoreCount()) != lines.size())
+        Fail("the store did not take every line");
+    DestroyWindow(main);
     return cost;
 }
 
 void Measure(const std::string& folder, unsigned long long sources, int runs)
 {
-    enum { kFloor, kCounted, kSorted, kInserts, kParts };
-    constexpr const char* keys[kParts] = {"b_floor", "b_counted", "b_sorted", "b_inserts"};
-    constexpr const char* labels[kParts] = {"bare walk (floor)", "worker, batches counted",
-                                            "worker, batches into the sorted list box", "sorted inserts alone"};
+    enum { kFloor, kCounted, kSorted, kStore, kParts };
+    constexpr const char* keys[kParts] = {"b_floor", "b_counted", "b_sorted", "b_store"};
+    constexpr const char* labels[kParts] = {"bare walk (floor)", "worker, lines counted",
+                                            "worker, lines into the sorted list box", "store alone"};
     std::vector<double> seconds[kParts], cpu[kParts], server[kParts];
     std::vector<std::string> lines;
     ScanWithWorker(true, folder, sources, &lines);  // untimed: warms the caches, keeps the lines
@@ -184,7 +192,7 @@ void Measure(const std::string& folder, unsigned long long sources, int runs)
         });
         costs[kCounted] = ScanWithWorker(false, folder, sources, nullptr);
         costs[kSorted] = ScanWithWorker(true, folder, sources, nullptr);
-        costs[kInserts] = InsertsAlone(lines);
+        costs[kStore] = StoreAlone(lines);
         for (int p = 0; p < kParts; ++p) {
             seconds[p].push_back(costs[p].seconds);
             cpu[p].push_back(costs[p].cpu);

@@ -81,10 +81,10 @@ def main():
         print("  Goal: at 100,000 sources Show All/floor <= %.1f and peak WS < %d MiB." % (SHOW_ALL_GOAL, PEAK_WS_GOAL))
     if any(get("b_floor", t[0]) is not None for t in trees):
         print()
-        print("Where the scan's time goes (in-process, the launcher's worker and batch hand-over), us per source:"
+        print("Where the scan's time goes (in-process, the launcher's worker and hand-over), us per source:"
               " wall (CPU of the process / of the wineserver)")
-        rows = [("bare walk (floor)", "b_floor"), ("worker, batches counted", "b_counted"),
-                ("worker, batches into the sorted list box", "b_sorted"), ("sorted inserts alone", "b_inserts")]
+        rows = [("bare walk (floor)", "b_floor"), ("worker, lines counted", "b_counted"),
+                ("worker, lines into the sorted list box", "b_sorted"), ("store alone", "b_store")]
         print("  %-42s" % "" + "".join("%24d" % t[0] for t in trees))
         print("  %-42s" % "load" + "".join("%24s" % load_at("load_breakdown", t[0]) for t in trees))
         for label, key in rows:

@@ -83,7 +83,7 @@ std::vector<std::string> Paths(const std::vector<std::string>& lines)
 
 class StoreOrderWineTest : public StoreListTest {
 protected:
-    // The lines as the list box orders them, added in the order given.
+    // The lines as the store orders them, added in the order given.
     static std::vector<std::string> ListBoxOrder(const std::vector<std::string>& lines)
     {
         StoreReset();
@@ -91,6 +91,23 @@ protected:
             StoreAdd(line.c_str());
         StoreFlush();
         return StoreLines();
+    }
+
+    // The lines as a sorted list box's own inserts order them, added one by one in the order given.
+    std::vector<std::string> AddStringOrder(const std::vector<std::string>& lines) const
+    {
+        HWND list = CreateSortedListBox(owner_, IDC_STORE_LIST + 1);
+        EXPECT_NE(list, nullptr);
+        for (const std::string& line : lines)
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        std::vector<std::string> ordered;
+        EntryText line;
+        for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+            SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+            ordered.emplace_back(line.data());
+        }
+        DestroyWindow(list);
+        return ordered;
     }
 };
 
@@ -149,6 +166,31 @@ TEST_F(StoreOrderWineTest, CaseIsIgnoredAndThePathDecidesInBothStores)
 
     EXPECT_EQ(Paths(ListBoxOrder(added)), expected);
     EXPECT_EQ(Paths(NativeStoreOrder(added)), expected);
+}
+
+// Names of letters in both cases, hyphens, apostrophes, other punctuation, digits and letters of
+// the code page beyond ASCII, in sibling folders whose names differ in case or by a hyphen, all in
+// three seconds, added in a random order: the store ends in the order of the list box's own
+// inserts, lines that differ only in case included.
+TEST_F(StoreOrderWineTest, StoreEndsInTheOrderOfTheListBoxsOwnInserts)
+{
+    ASSERT_EQ(GetACP(), 1252u) << "the names below are spelt in code page 1252";
+    const std::array<std::string_view, 24> parts = {"a",  "A",  "b",  "Z",  "0",    "9",    "10",   "-",
+                                                    "'",  "_",  "~",  ".",  " ",    ",",    "!",    "$",
+                                                    "[",  "+",  "ss", "ae", "\xE9", "\xC9", "\xDF", "\xE6"};
+    const std::array<std::string_view, 4> folders = {"Z:\\p\\", "Z:\\P\\", "Z:\\p-q\\", "Z:\\pq\\"};
+    const std::array<SYSTEMTIME, 3> times = {SYSTEMTIME{2026, 3, 0, 5, 10, 0, 0, 0},
+                                             SYSTEMTIME{2026, 3, 0, 10, 9, 0, 0, 0},
+                                             SYSTEMTIME{2026, 3, 0, 10, 10, 0, 0, 0}};
+    std::mt19937 random(14);
+    std::vector<std::string> added;
+    for (int i = 0; i < 2000; ++i) {
+        std::string name;
+        for (std::uint32_t k = 1 + random() % 3; k > 0; --k)
+            name += parts[random() % parts.size()];
+        added.push_back(LineAt(times[random() % times.size()], name + ".asm", folders[random() % folders.size()]));
+    }
+    ExpectSameOrder(ListBoxOrder(added), AddStringOrder(added), "store");
 }
 
 // Differences the native store's comment names.

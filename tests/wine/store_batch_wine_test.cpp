@@ -1,5 +1,6 @@
-// The store's batches: lines added on a worker reach the real sorted list box of this thread, all
-// of them and in order, by the time StoreFlush returns; whatever the count is against a batch.
+// The store's hand-over: lines added on a worker reach the real sorted list box of this thread, all
+// of them and in order, by the time StoreFlush returns; whatever the count is against the worker's
+// blocks of memory.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,16 +42,16 @@ std::vector<std::string> Lines(int count, std::size_t length)
     return lines;
 }
 
-// 256 lines fill a batch and three batches are in use before the worker waits; the longest lines
-// end a batch by its bytes first (81 of them fit).
+// The worker's index of lines has room for 4,096 at first and then doubles; 1,300 of the longest
+// lines fill a block of texts; the list box is asked for room once it holds 65,536.
 TEST_F(StoreBatchWineTest, EveryLineArrivesInOrderBeforeTheFlushReturns)
 {
     struct Case {
         int count;
         std::size_t length;
     };
-    for (const Case& c : {Case{1, 40}, Case{255, 40}, Case{256, 40}, Case{257, 40}, Case{768, 40}, Case{769, 40},
-                          Case{2000, 40}, Case{300, kEntryCapacity - 1}}) {
+    for (const Case& c : {Case{1, 40}, Case{4095, 40}, Case{4096, 40}, Case{4097, 40}, Case{8193, 40}, Case{65536, 40}, Case{65537, 40},
+                          Case{1300, kEntryCapacity - 1}, Case{1301, kEntryCapacity - 1}}) {
         SCOPED_TRACE(std::to_string(c.count) + " lines of " + std::to_string(c.length) + " characters");
         StoreReset();
         WorkerLines work{Lines(c.count, c.length)};

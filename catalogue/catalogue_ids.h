@@ -1,0 +1,17 @@
+// The private messages and the control ids that the catalogue's worker and store share with the
+// main window. ui/command_ids.h lists them with the program's other ids.
+#pragma once
+
+#include "catalogue/platform_types.h"
+
+// Posted to appState.mainWindow when a walk is over and the store holds its lines.
+inline constexpr UINT WM_SCAN_DONE = WM_USER + 262;
+static_assert(WM_SCAN_DONE == 1286);
+
+// Sent to appState.mainWindow when a walk is over: the scan's lines are ready for the store.
+inline constexpr UINT WM_STORE_BATCH = WM_USER + 263;
+
+// The worker's progress bar and status line, and the hidden store list.
+inline constexpr unsigned IDC_PROGRESS = 1;
+inline constexpr unsigned IDC_STATUS_LINE = 599;
+inline constexpr unsigned IDC_STORE_LIST = 600;
