@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 # Writes a module-definition file that forwards every export of a DLL (by name, or by ordinal
-# where it has none) to the DLL of that name in the system folder.
+# where it has none) to the DLL of that name in the system folder. The planted DLLs' .def files
+# beside it were made with it from Wine 8's own DLLs (the 32-bit and 64-bit ones give the same
+# lists), so that building them needs no Wine; run it again only to follow another Wine, e.g.
+#   forwarding_def.py x86_64-w64-mingw32-objdump /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/uxtheme.dll uxtheme.def
 # usage: forwarding_def.py OBJDUMP DLL OUTPUT
 import os
 import re
