@@ -3,8 +3,9 @@
 #   check-release.sh zips [PRESET...]  builds the release zip of each Windows preset (both by
 #                                  default) and checks it: exactly trawlbeck.exe, README.txt and
 #                                  SHA256SUMS, the sums hold, and the exe is the one the preset built
-#   check-release.sh reproducible  builds the shipped 32-bit exe again from a copy of the sources in
-#                                  another folder and checks that the two are byte for byte the same
+#   check-release.sh reproducible  makes the shipped 32-bit release again from a copy of the sources
+#                                  in another folder and checks that its exe is byte for byte the
+#                                  same and that making it built no test helper
 # The test command runs both. Exit status 0 when the check holds.
 set -euo pipefail
 
@@ -50,13 +51,18 @@ check_reproducible()
     local copy="$scratch/again/trawlbeck"
     mkdir -p "$copy"
     git ls-files -z --cached --others --exclude-standard | tar -cf - --null -T - | tar -xf - -C "$copy"
-    (cd "$copy" && cmake --preset windows-x86 && cmake --build --preset windows-x86 --target trawlbeck) \
+    (cd "$copy" && cmake --preset windows-x86 && cmake --build --preset windows-x86 --target package) \
         >"$scratch/again.log" 2>&1 || { cat "$scratch/again.log"; fail "the second build failed"; }
     local first=build/windows-x86/trawlbeck.exe second="$copy/build/windows-x86/trawlbeck.exe"
     if ! cmp "$first" "$second"; then
         fail "$first and a second build of the same sources in $copy differ"
     fi
-    echo "ok $first: the same bytes when built again in another folder ($(sha256sum <"$first" | cut -c1-16)...)"
+    # The release was made from a fresh folder without building any test helper.
+    local helpers
+    helpers=$(cd "$copy/build/windows-x86" && find . \( -name CMakeFiles -o -name _CPack_Packages -o -name release \) -prune -o \
+        \( -name '*.exe' -o -name '*.dll' \) ! -path ./trawlbeck.exe -print | sort | tr '\n' ' ')
+    [ -z "$helpers" ] || fail "the release zip of a fresh build also built $helpers"
+    echo "ok $first: the same bytes when built again in another folder ($(sha256sum <"$first" | cut -c1-16)...), whose release built nothing else"
 }
 
 case ${1-} in

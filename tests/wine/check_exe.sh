@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built launcher from its PE headers: the machine type of its build, GUI subsystem,
-# imports from KnownDLLs only (no compiler run-time DLLs), and a version and a manifest resource.
+# imports from KnownDLLs only (no compiler run-time DLLs), address space layout randomisation and
+# data execution prevention, and a version and a manifest resource. It needs no Wine, so the
+# 32-bit exe is checked also where it cannot run.
 # usage: check_exe.sh OBJDUMP EXE FORMAT    FORMAT is objdump's name of the PE type, pei-i386 or pei-x86-64.
 set -euo pipefail
 
@@ -38,6 +40,12 @@ is_system_dll()
     return 1
 }
 
+# Windows relocates the exe and keeps its data from running only when it says it allows that.
+characteristics=$(sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p' <<<"$headers")
+for flag in DYNAMIC_BASE NX_COMPAT; do
+    grep -qw "$flag" <<<"$characteristics" || fail "DllCharacteristics lacks $flag"
+done
+
 imports=$(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers")
 if [ -z "$imports" ]; then
     fail "no imported DLLs found in the headers"
@@ -58,6 +66,6 @@ grep -qx 000010 <<<"$resource_types" || fail "no VERSIONINFO resource (types fou
 grep -qx 000018 <<<"$resource_types" || fail "no manifest resource (types found: ${resource_types:-none})"
 
 if [ "$failed" = 0 ]; then
-    echo "ok $exe: $format, GUI subsystem; imports $(tr '\n' ' ' <<<"$imports"); version and manifest resources"
+    echo "ok $exe: $format, GUI subsystem, DYNAMIC_BASE and NX_COMPAT; imports $(tr '\n' ' ' <<<"$imports"); version and manifest resources"
 fi
 exit "$failed"
