@@ -37,7 +37,7 @@ bash scripts/setup.sh
 # shellcheck source=scripts/wine-session.sh
 . scripts/wine-session.sh
 if [ "$build" = x86 ] && ! wine_session_runs_32bit; then
-    echo "run-launcher: this machine cannot run 32-bit programs (Exec format error): running the 64-bit build" >&2
+    echo "run-launcher: $(wine_session_32bit_reason): running the 64-bit build" >&2
     build=x64
 fi
 case $build in

@@ -54,15 +54,15 @@ run_ctest()
     fi
 }
 
-# On a machine that runs 64-bit user code only, the 32-bit build's Wine tests cannot start: the
-# checks of its exe (which need no Wine) run, every other test is counted as skipped, and the run
-# says so.
+# Where the 32-bit build cannot run (a kernel that runs 64-bit user code only, or Wine's 32-bit
+# half missing), its Wine tests cannot start: the checks of its exe (which need no Wine) run, every
+# other test is counted as skipped, and the run says why.
 run_32bit_exe_checks_only()
 {
     local count
     count=$(ctest --preset windows-x86 -N 2>/dev/null | sed -n 's/^Total Tests: //p')
-    echo "== Wine tests of windows-x86: SKIPPED: this machine cannot run 32-bit programs (its kernel"
-    echo "   answers Wine's 32-bit loader with 'Exec format error'); only the exe checks run"
+    echo "== Wine tests of windows-x86: SKIPPED: $(wine_session_32bit_reason);"
+    echo "   only the exe checks run"
     run_ctest windows-x86-exe --preset windows-x86 --no-tests=error -R '^trawlbeck_exe$'
     skipped=$((skipped + ${count:-1} - 1))
 }

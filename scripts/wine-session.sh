@@ -11,12 +11,27 @@ _trawlbeck_prefix_ready_mark=.trawlbeck-session-ready
 # 64-bit programs only (32-bit ones fail with "could not load kernel32.dll").
 _trawlbeck_prefix_32bit_mark=drive_c/windows/syswow64/kernel32.dll
 
+_trawlbeck_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
+
 # True when this machine runs Wine's 32-bit half. Some machines run 64-bit user code only: their
 # kernel answers every 32-bit program with "Exec format error", Wine's 32-bit loader included, and
-# there a prefix gets no 32-bit half whatever is installed.
+# there a prefix gets no 32-bit half whatever is installed. Elsewhere the half may be missing
+# because the setup could not install it.
 wine_session_runs_32bit()
 {
     /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Why the 32-bit build cannot run here, in a few words.
+wine_session_32bit_reason()
+{
+    if ! bash "$_trawlbeck_scripts/kernel-runs-32bit.sh"; then
+        echo "this machine's kernel runs no 32-bit programs (Exec format error)"
+    elif [ ! -x /usr/lib/wine/wine ]; then
+        echo "Wine's 32-bit half (wine32:i386) is not installed: the setup could not install it"
+    else
+        echo "Wine's 32-bit loader does not start"
+    fi
 }
 
 # Starts Xvfb on the first free display (Xvfb picks it and reports it on a descriptor once it
