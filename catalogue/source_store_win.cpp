@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <commctrl.h>
 
 #include "catalogue/app_state.h"
 
@@ -254,6 +255,11 @@ void SortAsListBox()
 void StoreReset()
 {
     ReleasePendingLines();
+    // The results list reads its rows from the store by index, so it lets go of them before the
+    // store lets go of its lines: it never shows or acts on a line that is not there. It stays
+    // empty until the end of the scan that refills the store is handled.
+    if (appState.resultsList)
+        SendMessageA(appState.resultsList, LVM_DELETEALLITEMS, 0, 0);
     SendMessageA(appState.storeList, LB_RESETCONTENT, 0, 0);
 }
 

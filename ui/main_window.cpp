@@ -149,7 +149,12 @@ bool IsRowActivation(const NMHDR* header)
 
 LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (IsRowActivation(reinterpret_cast<const NMHDR*>(lParam)) && LaunchEditorOnSelectedRow())
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->hwndFrom == appState.resultsList && appState.resultsList && header->code == LVN_GETDISPINFOA) {
+        GiveRowText(reinterpret_cast<NMLVDISPINFOA*>(lParam));
+        return 0;
+    }
+    if (IsRowActivation(header) && LaunchEditorOnSelectedRow())
         return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "catalogue/app_state.h"
+#include "catalogue/bounded_text.h"
 #include "catalogue/source_entry.h"
 #include "catalogue/source_store.h"
 #include "ui/command_ids.h"
@@ -13,8 +14,6 @@
 #include "ui/help_screen.h"
 
 namespace {
-
-enum class Column { Filename = 0, Date = 1, Time = 2, Path = 3 };
 
 struct ColumnSpec {
     const char* heading;
@@ -29,10 +28,12 @@ constexpr std::array<ColumnSpec, 4> kColumns = {{
     {"Path", 400, true},
 }};
 
+// The list holds no rows of its own (LVS_OWNERDATA): it is told how many rows there are and asks
+// for the texts of those it needs, which are read from the store. A copy of every line cost
+// seconds and hundreds of megabytes at a million sources.
 constexpr DWORD kResultsListStyle =
-    WS_CHILD | WS_VISIBLE | WS_SYSMENU | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
-static_assert(kResultsListStyle == 0x50088009);
-constexpr WPARAM kItemCountHint = 400;
+    WS_CHILD | WS_VISIBLE | WS_SYSMENU | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_OWNERDATA;
+static_assert(kResultsListStyle == 0x50089009);
 
 void InsertColumns()
 {
@@ -57,45 +58,13 @@ void CreateResultsList(HWND parent)
     // A first scan that ends while the help screen is up fills the list behind it.
     ShowWindow(appState.resultsList, HelpScreenShown() ? SW_HIDE : SW_SHOWNORMAL);
     UpdateWindow(appState.resultsList);
-    SendMessageA(appState.resultsList, LVM_SETITEMCOUNT, kItemCountHint, 0);
+    // An owner-data list's item count is its row count, not a hint: only the fill gives it.
     SendMessageA(appState.mainWindow, WM_SIZE, 0, 0);
     SendMessageA(appState.resultsList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     SendMessageA(appState.resultsList, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FIXED_FONT)), FALSE);
     appState.resultsListPrevProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(appState.resultsList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultsListProc)));
     InsertColumns();
-}
-
-// The split fields are views into entryText; ending each in place gives the list zero-terminated texts.
-const char* TerminatedField(std::string_view field)
-{
-    char* const text = appState.entryText.data() + (field.data() - appState.entryText.data());
-    text[field.size()] = '\0';
-    return text;
-}
-
-void SetRowText(int row, Column column, const char* text)
-{
-    LVITEMA item{};
-    item.iSubItem = static_cast<int>(column);
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(appState.resultsList, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-void AddRow(int row, const SourceEntryFields& fields)
-{
-    // Path runs to the end of the line and is already terminated; the others end at a comma.
-    const char* filename = TerminatedField(fields.filename);
-    const char* date = TerminatedField(fields.date);
-    const char* time = TerminatedField(fields.time);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = const_cast<char*>(filename);
-    SendMessageA(appState.resultsList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    SetRowText(row, Column::Date, date);
-    SetRowText(row, Column::Time, time);
-    SetRowText(row, Column::Path, fields.path.data());
 }
 
 }  // namespace
@@ -107,25 +76,29 @@ void FillResultsList(HWND parent)
     else
         SendMessageA(appState.resultsList, LVM_DELETEALLITEMS, 0, 0);
     SendMessageA(appState.resultsList, WM_SETREDRAW, FALSE, 0);
-
-    int remaining = StoreCount();
-    std::int32_t rowsLeft = appState.rowLimit;  // kNoRowLimit is never counted down to 0
-    // Told the row count first, the list can make room once instead of growing row by row.
-    const int rows = rowsLeft == kNoRowLimit ? remaining : std::min(remaining, static_cast<int>(rowsLeft));
-    SendMessageA(appState.resultsList, LVM_SETITEMCOUNT, static_cast<WPARAM>(std::max(rows, 0)), 0);
-    int row = 0;
-    while (rowsLeft != 0 && remaining > 0) {
-        --remaining;
-        if (StoreGet(remaining, appState.entryText) < 0)
-            break;
-        SourceEntryFields fields;
-        if (SplitSourceEntry(appState.entryText.data(), &fields))
-            AddRow(row++, fields);
-        --rowsLeft;
-    }
-
+    const int lines = std::max(StoreCount(), 0);
+    const int rows = appState.rowLimit == kNoRowLimit ? lines : std::min(lines, static_cast<int>(appState.rowLimit));
+    SendMessageA(appState.resultsList, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
     SendMessageA(appState.resultsList, WM_SETREDRAW, TRUE, 0);
     UpdateWindow(appState.resultsList);
+}
+
+void GiveRowText(NMLVDISPINFOA* request)
+{
+    LVITEMA& item = request->item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    const std::span<char> text(item.pszText, static_cast<std::size_t>(item.cchTextMax));
+    text[0] = '\0';
+    const int line = StoreCount() - 1 - item.iItem;
+    SourceEntryFields fields;
+    if (item.iItem < 0 || line < 0 || StoreGet(line, appState.entryText) < 0 ||
+        !SplitSourceEntry(TextView(appState.entryText), &fields))
+        return;
+    const std::array<std::string_view, kColumns.size()> texts = {fields.filename, fields.date, fields.time,
+                                                                 fields.path};
+    if (item.iSubItem >= 0 && static_cast<std::size_t>(item.iSubItem) < texts.size())
+        CopyText(text, texts[static_cast<std::size_t>(item.iSubItem)]);
 }
 
 void ShowAllSources()

@@ -5,9 +5,16 @@
 
 #include "catalogue/platform_types.h"
 
-// Creates the list on first use, then replaces its rows with the newest lines of the store, at
-// most appState.rowLimit of them.
+#include <commctrl.h>
+
+// Creates the list on first use, then shows the newest lines of the store in it, at most
+// appState.rowLimit of them: the list is given their count, the rows themselves stay in the store.
 void FillResultsList(HWND parent);
+
+// Answers the list's LVN_GETDISPINFOA: row i shows the store's i-th line from the newest, split
+// into its four columns. The list asks only for the rows it draws, and Copy, View and Enter for
+// the rows they read; each answer reads one line of the store by its index.
+void GiveRowText(NMLVDISPINFOA* request);
 
 // Lifts the row limit for the rest of the run and rebuilds the list with every source.
 void ShowAllSources();

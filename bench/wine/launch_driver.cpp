@@ -11,16 +11,19 @@
 //                  created, on WM_SCAN_DONE) and the fill; the wineserver's CPU meanwhile (Wine's
 //                  figure for another process's own CPU time is not usable: it exceeds the wall time
 //                  of both cores).
-//   Show All       PostMessage(WM_COMMAND 303) until the list holds all n rows, and the launcher's
-//                  peak working set after it; its working set just before, with the store full, tells
-//                  the rows' share of the peak from what the process held already.
+//   Show All       PostMessage(WM_COMMAND 303) until the list holds all n rows; meanwhile a thread
+//                  of the driver asks the main window to answer (WM_NULL) every few ms, and the
+//                  longest wait for an answer is the longest the window went without answering.
+//                  The launcher's working set and peak working set just before it (the store full)
+//                  and just after it tell what Show All added to each.
 //   list floor     a list view of the launcher's style in this process, told the count first, then
 //                  given the same n rows of four texts with redraw off (Show All's floor).
 // Medians of RUNS timed runs after one untimed warm-up go out as result lines; the start-to-list
 // floor is window floor + walk floor. With --start-to-list only, Show All and the list floor are
-// left out (at a million rows they take minutes under Wine).
+// left out (at a million rows they take minutes under Wine); with --show-all only the launcher is
+// run (start-to-list and Show All), without the floors.
 //
-// usage: wine_launch_driver.exe [--start-to-list] RUNS PACKAGE SOURCES FILES [PACKAGE SOURCES FILES ...]
+// usage: wine_launch_driver.exe [--start-to-list | --show-all] RUNS PACKAGE SOURCES FILES [PACKAGE SOURCES FILES ...]
 //   FILES counts every file below PACKAGE, the two programs included.
 #include "bench/wine/bench_common.h"
 
@@ -28,7 +31,9 @@
 #include <psapi.h>
 
 #include <array>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <string_view>
 
 namespace {
@@ -43,11 +48,13 @@ constexpr double kLaunchTimeout = 900;  // seconds
 constexpr UINT kSendTimeoutMs = 300000;
 constexpr DWORD kExitTimeoutMs = 60000;
 constexpr DWORD kPollMs = 5;  // each poll is a wineserver request that competes with the launcher's
+constexpr DWORD kPingMs = 5;  // between the answer to one ping of the main window and the next
 constexpr double kMiB = 1024.0 * 1024.0;
 
 PROCESS_INFORMATION child{};  // the one child alive at a time, ended on failure
 bool childRunning = false;
 bool showAllToo = true;  // false with --start-to-list
+bool floorsToo = true;   // false with --show-all
 
 [[noreturn]] void Fail(const std::string& what)
 {
@@ -257,8 +264,41 @@ struct LaunchRun {
     double listFull = 0;     // until it holds its rows: start-to-list
     double serverCpu = -1;   // the wineserver's CPU time from CreateProcess to start-to-list
     double wsBeforeShowAll = 0;
-    double showAll = 0;  // Show All until every row is there
-    double peakWs = 0;   // after Show All
+    double peakWsBeforeShowAll = 0;
+    double showAll = 0;     // Show All until every row is there
+    double unanswered = 0;  // the longest the main window took to answer a ping during Show All
+    double wsAfterShowAll = 0;
+    double peakWs = 0;  // after Show All
+};
+
+// Pings a window from a thread of its own until stopped; the longest wait for an answer.
+class WindowPinger {
+public:
+    explicit WindowPinger(HWND window)
+        : thread_([this, window] {
+              while (!stop_) {
+                  const double sent = bench::Now();
+                  DWORD_PTR answer = 0;
+                  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &answer);
+                  longest_ = std::max(longest_.load(), bench::Now() - sent);
+                  Sleep(kPingMs);
+              }
+          })
+    {
+    }
+    ~WindowPinger() { Stop(); }
+    double Stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return longest_;
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<double> longest_{0};
+    std::thread thread_;
 };
 
 void WaitForRows(HWND list, unsigned long long rows, double start, const char* stage)
@@ -302,14 +342,20 @@ LaunchRun RunLauncher(const std::string& package, unsigned long long sources)
     if (serverStart >= 0)
         result.serverCpu = bench::ServerCpuSeconds() - serverStart;
 
-    result.wsBeforeShowAll = static_cast<double>(MemoryCounters(child.hProcess).WorkingSetSize);
+    const PROCESS_MEMORY_COUNTERS before = MemoryCounters(child.hProcess);
+    result.wsBeforeShowAll = static_cast<double>(before.WorkingSetSize);
+    result.peakWsBeforeShowAll = static_cast<double>(before.PeakWorkingSetSize);
     if (showAllToo) {
+        WindowPinger pinger(main);
         const double showAllStart = bench::Now();
         PostMessageA(main, WM_COMMAND, kShowAllCommand, 0);
         WaitForRows(list, sources, showAllStart, "Show All");
         result.showAll = bench::Now() - showAllStart;
+        result.unanswered = pinger.Stop();
     }
-    result.peakWs = static_cast<double>(MemoryCounters(child.hProcess).PeakWorkingSetSize);
+    const PROCESS_MEMORY_COUNTERS after = MemoryCounters(child.hProcess);
+    result.wsAfterShowAll = static_cast<double>(after.WorkingSetSize);
+    result.peakWs = static_cast<double>(after.PeakWorkingSetSize);
 
     PostMessageA(main, WM_COMMAND, kExitCommand, 0);
     if (const DWORD code = WaitForEnd(); code != 0)
@@ -323,17 +369,18 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
                     unsigned long long files, int runs)
 {
     RowTexts rows;
-    CollectRows(package.c_str(), &rows);
-    if (rows.rows.size() != sources)
+    if (showAllToo && floorsToo)
+        CollectRows(package.c_str(), &rows);
+    if (showAllToo && floorsToo && rows.rows.size() != sources)
         Fail("the floor's rows: " + std::to_string(rows.rows.size()) + " sources, expected " + std::to_string(sources));
     std::vector<double> windowFloor, windowWs, walkFloor, listFloor, listBytes, stl, window, scan, fill, server,
-        wsBeforeShowAll, showAll, peakWs;
+        wsBeforeShowAll, peakWsBeforeShowAll, showAll, unanswered, wsAfterShowAll, peakWs;
     for (int run = 0; run <= runs; ++run) {
         double ws = 0;
-        const double w = WindowFloor(binFolder, &ws);
-        const double walk = WalkFloor(package, sources, files);
+        const double w = floorsToo ? WindowFloor(binFolder, &ws) : 0;
+        const double walk = floorsToo ? WalkFloor(package, sources, files) : 0;
         double bytes = 0;
-        const double list = showAllToo ? ListFloor(rows, &bytes) : 0;
+        const double list = showAllToo && floorsToo ? ListFloor(rows, &bytes) : 0;
         const LaunchRun r = RunLauncher(package, sources);
         std::printf("  %-7s floor: window %6.1f + walk %7.1f ms, list view %7.1f ms | launcher: window %6.1f + scan "
                     "%7.1f + fill %5.1f = start-to-list %7.1f ms (wineserver CPU %6.1f ms); "
@@ -343,6 +390,11 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
                     r.window * 1e3, (r.listCreated - r.window) * 1e3, (r.listFull - r.listCreated) * 1e3,
                     r.listFull * 1e3, r.serverCpu * 1e3, r.showAll * 1e3, r.peakWs / kMiB, r.wsBeforeShowAll / kMiB,
                     bytes / kMiB, ws / kMiB);
+        if (showAllToo)
+            std::printf("          Show All: longest unanswered %7.1f ms; working set %6.1f -> %6.1f MiB, peak %6.1f -> "
+                        "%6.1f MiB\n",
+                        r.unanswered * 1e3, r.wsBeforeShowAll / kMiB, r.wsAfterShowAll / kMiB,
+                        r.peakWsBeforeShowAll / kMiB, r.peakWs / kMiB);
         std::fflush(stdout);
         if (run == 0)
             continue;
@@ -357,10 +409,13 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
         fill.push_back(r.listFull - r.listCreated);
         server.push_back(r.serverCpu);
         wsBeforeShowAll.push_back(r.wsBeforeShowAll);
+        peakWsBeforeShowAll.push_back(r.peakWsBeforeShowAll);
         showAll.push_back(r.showAll);
+        unanswered.push_back(r.unanswered);
+        wsAfterShowAll.push_back(r.wsAfterShowAll);
         peakWs.push_back(r.peakWs);
     }
-    const std::array<std::pair<const char*, const std::vector<double>*>, 13> results = {{
+    const std::array<std::pair<const char*, const std::vector<double>*>, 16> results = {{
         {"floor_window", &windowFloor},
         {"floor_window_ws", &windowWs},
         {"floor_walk", &walkFloor},
@@ -372,12 +427,18 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
         {"stl_fill", &fill},
         {"stl_server_cpu", &server},
         {"ws_before_showall", &wsBeforeShowAll},
+        {"peak_ws_before_showall", &peakWsBeforeShowAll},
         {"showall", &showAll},
+        {"showall_unanswered", &unanswered},
+        {"ws_after_showall", &wsAfterShowAll},
         {"peak_ws", &peakWs},
     }};
     for (const auto& [key, values] : results) {
         const std::string_view name = key;
-        if (showAllToo || (name != "floor_list" && name != "floor_list_bytes" && name != "showall" && name != "peak_ws"))
+        const bool ofShowAll = name.starts_with("showall") || name == "ws_after_showall" ||
+                               name == "floor_list" || name == "floor_list_bytes" || name == "peak_ws";
+        const bool ofFloors = name.starts_with("floor");
+        if ((showAllToo || !ofShowAll) && (floorsToo || !ofFloors))
             bench::Result(key, sources, bench::Median(*values));
     }
 }
@@ -386,14 +447,15 @@ void MeasurePackage(const std::string& binFolder, const std::string& package, un
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::string_view(argv[1]) == "--start-to-list") {
-        showAllToo = false;
+    if (argc > 1 && (std::string_view(argv[1]) == "--start-to-list" || std::string_view(argv[1]) == "--show-all")) {
+        showAllToo = std::string_view(argv[1]) == "--show-all";
+        floorsToo = !showAllToo;
         --argc;
         ++argv;
     }
     if (argc < 5 || (argc - 2) % 3 != 0)
-        bench::Fail(kProgram, "usage: wine_launch_driver.exe [--start-to-list] RUNS PACKAGE SOURCES FILES "
-                              "[PACKAGE SOURCES FILES ...]");
+        bench::Fail(kProgram, "usage: wine_launch_driver.exe [--start-to-list | --show-all] RUNS PACKAGE SOURCES "
+                              "FILES [PACKAGE SOURCES FILES ...]");
     const int runs = static_cast<int>(bench::ParseCount(kProgram, argv[1]));
     if (runs < 1)
         bench::Fail(kProgram, "RUNS must be at least 1");

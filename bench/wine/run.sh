@@ -10,10 +10,14 @@
 # load average at each size (other work on the machine shows in every figure).
 #
 # usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts LIST]
+#                               [--exe TRAWLBECK_EXE]
 #   defaults: --build x86 (the shipped 32-bit exe) --runs 3 --sizes 1000,10000,100000,1000000
 #             --root /tmp/trawlbeck-wine-bench --parts launcher,breakdown
 #   parts: launcher (start-to-list, Show All, memory), start-to-list (the launcher part without
-#          Show All and its floor), breakdown
+#          Show All and its floor), show-all (the launcher's start-to-list, Show All and memory,
+#          without the floors), breakdown
+#   --exe measures another trawlbeck.exe of the same build (such as one built from an earlier
+#   commit) with this build's driver; the log's name then ends in -exe.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)
@@ -24,7 +28,8 @@ runs=3
 sizes=1000,10000,100000,1000000
 bench_root=/tmp/trawlbeck-wine-bench
 parts=launcher,breakdown
-usage="usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts launcher,start-to-list,breakdown]"
+exe=
+usage="usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts launcher,start-to-list,show-all,breakdown] [--exe TRAWLBECK_EXE]"
 while [ $# -gt 0 ]; do
     case $1 in
         --build) arch=${2:?$usage}; shift 2 ;;
@@ -32,6 +37,7 @@ while [ $# -gt 0 ]; do
         --sizes) sizes=${2:?$usage}; shift 2 ;;
         --root) bench_root=${2:?$usage}; shift 2 ;;
         --parts) parts=${2:?$usage}; shift 2 ;;
+        --exe) exe=$(realpath "${2:?$usage}"); shift 2 ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -39,7 +45,7 @@ case $arch in x86 | x64) ;; *) echo "run.sh: --build must be x86 or x64" >&2; ex
 case $runs in '' | *[!0-9]* | 0) echo "run.sh: --runs must be a whole number above 0" >&2; exit 2 ;; esac
 case $sizes in '' | *[!0-9,]*) echo "run.sh: --sizes must be numbers separated by commas" >&2; exit 2 ;; esac
 for part in ${parts//,/ }; do
-    case $part in launcher | start-to-list | breakdown) ;; *) echo "run.sh: unknown part '$part'" >&2; exit 2 ;; esac
+    case $part in launcher | start-to-list | show-all | breakdown) ;; *) echo "run.sh: unknown part '$part'" >&2; exit 2 ;; esac
 done
 wants() { case ,$parts, in *,"$1",*) return 0 ;; *) return 1 ;; esac; }
 mkdir -p "$bench_root"
@@ -69,9 +75,8 @@ tree_lines=$(python3 bench/wine/make_trees.py "$bench_root" ${sizes//,/ })
 while read -r size sources others folders; do
     package=$bench_root/pkg-$size
     # The measured build's programs are copied in on every run.
-    for exe in trawlbeck.exe Vantrel.exe; do
-        cmp -s "$build/$exe" "$package/$exe" || cp "$build/$exe" "$package/$exe"
-    done
+    cmp -s "${exe:-$build/trawlbeck.exe}" "$package/trawlbeck.exe" || cp "${exe:-$build/trawlbeck.exe}" "$package/trawlbeck.exe"
+    cmp -s "$build/Vantrel.exe" "$package/Vantrel.exe" || cp "$build/Vantrel.exe" "$package/Vantrel.exe"
     files=$((sources + others + 2))
     tree_specs+=("$sources:$files:$folders")
     driver_args+=("$(to_windows "$package")" "$sources" "$files")
@@ -97,8 +102,9 @@ for pid in $(pgrep -x wineserver64 || true); do
 done
 [ -n "${BENCH_WINESERVER_STAT-}" ] || echo "run.sh: the session's wineserver was not found; its CPU time is left out" >&2
 
-log=$bench_root/results-$arch-$(date +%Y%m%d-%H%M%S).log
+log=$bench_root/results-$arch-$(date +%Y%m%d-%H%M%S)${exe:+-exe}.log
 echo "Full output: $log"
+echo "trawlbeck.exe: ${exe:-$build/trawlbeck.exe}" | tee -a "$log"
 load() { echo "@ $1 $2 $(cut -d' ' -f1 /proc/loadavg)" | tee -a "$log"; }
 echo "@ cpus 0 $(nproc)" | tee -a "$log"
 bits=64
@@ -119,6 +125,10 @@ for spec in "${tree_specs[@]}"; do
     elif wants start-to-list; then
         load load_launcher "$size"
         run_program wine_launch_driver.exe --start-to-list "$runs" "${driver_args[@]:$((i * 3)):3}"
+    fi
+    if wants show-all && ! wants launcher; then
+        load load_show_all "$size"
+        run_program wine_launch_driver.exe --show-all "$runs" "${driver_args[@]:$((i * 3)):3}"
     fi
     if wants breakdown; then
         load load_breakdown "$size"

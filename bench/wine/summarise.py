@@ -8,6 +8,9 @@ import sys
 STL_GOAL = 1.5        # start-to-list over its floor
 SHOW_ALL_GOAL = 1.2   # Show All over the list view's floor
 PEAK_WS_GOAL = 300    # MiB
+SHOW_ALL_MS_GOAL = 250           # Show All, and the longest the window goes without answering during it
+SHOW_ALL_WS_GOAL = 1.15          # working set after Show All over the one before it
+SHOW_ALL_PEAK_GOAL = 1.05        # the process's peak after Show All over the one before it
 
 
 def load(path):
@@ -79,6 +82,24 @@ def main():
                      ratio(get("showall", size), get("floor_list", size), 5), mib(peak, 11), mib(before, 8),
                      mib(added, 10), mib(get("floor_window_ws", size), 11), mib(get("floor_list_bytes", size), 12)))
         print("  Goal: at 100,000 sources Show All/floor <= %.1f and peak WS < %d MiB." % (SHOW_ALL_GOAL, PEAK_WS_GOAL))
+    if any(get("showall_unanswered", t[0]) is not None for t in trees):
+        print()
+        print("Show All (until the list holds all n rows), the longest the window went without answering during it,"
+              " and the launcher's memory just before and after it (MiB)")
+        print("  sources load | Show All | unanswered | working set before -> after  ratio |"
+              " peak before -> after  ratio")
+        for size, _, _ in trees:
+            if get("showall_unanswered", size) is None:
+                continue
+            ws0, ws1 = get("ws_before_showall", size), get("ws_after_showall", size)
+            pk0, pk1 = get("peak_ws_before_showall", size), get("peak_ws", size)
+            print("  %7d %s | %8s | %10s | %12.1f -> %6.1f %6.2f | %11.1f -> %6.1f %6.3f"
+                  % (size, load_at("load_show_all", size) if get("load_show_all", size) is not None
+                     else load_at("load_launcher", size), ms(get("showall", size)),
+                     ms(get("showall_unanswered", size), 10), ws0 / 1048576, ws1 / 1048576, ws1 / ws0,
+                     pk0 / 1048576, pk1 / 1048576, pk1 / pk0))
+        print("  Goal: Show All and unanswered <= %d ms, working set ratio <= %.2f, peak ratio <= %.2f."
+              % (SHOW_ALL_MS_GOAL, SHOW_ALL_WS_GOAL, SHOW_ALL_PEAK_GOAL))
     if any(get("b_floor", t[0]) is not None for t in trees):
         print()
         print("Where the scan's time goes (in-process, the launcher's worker and hand-over), us per source:"

@@ -85,6 +85,34 @@ TEST_F(LauncherFolder, AfterShowAllARescanListsEverySource)
     EXPECT_TRUE(SameRows(ExpectedRows(kSources), ReadRows(launcher_.process(), list_)));
 }
 
+// The list reads its rows from the store, which a rescan empties and refills: while the rescan runs
+// it shows the first folder's rows until the store lets go of them, then none, never a half-made store.
+TEST_F(LauncherFolder, ARescanShowsNoRowOfTheStoreItRefills)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(AddFile(package(), "a" + std::to_string(i) + ".asm", AddSeconds(kBase, i * 60)));
+    const std::vector<Row> first = ExpectedRows(30);
+    const std::string other = root() + "\\refill";
+    // Empty folders make the rescan last: each costs the walk more than a file, and is quicker to make.
+    for (int i = 0; i < 8000; ++i)
+        ASSERT_TRUE(i % 20 ? MakeFolders(other + "\\e" + std::to_string(i))
+                           : AddFile(other, "e" + std::to_string(i) + "\\r.inc", AddSeconds(kBase, 2000 + i)));
+
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(30));
+    ASSERT_TRUE(ChooseFolder(other));
+    ASSERT_TRUE(WaitUntil([&] { return FindProgressBar(main_) != nullptr; }, kStartTimeoutMs))
+        << "expected the rescan's progress bar";
+    while (FindProgressBar(main_) != nullptr) {
+        const std::vector<Row> seen = ReadRows(launcher_.process(), list_);
+        // Rows read whole while the scan still ran, the count unchanged meanwhile.
+        if (!seen.empty() && FindProgressBar(main_) && static_cast<int>(seen.size()) == RowCount(list_)) {
+            ASSERT_TRUE(SameRows(first, seen)) << "during the rescan";
+        }
+    }
+}
+
 // A rescan that finds nothing prompts even after a first scan with results; Cancel keeps the rows.
 TEST_F(LauncherFolder, NewFolderWithoutSourcesPromptsAndCancelKeepsTheRows)
 {

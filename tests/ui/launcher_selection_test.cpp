@@ -132,7 +132,12 @@ TEST_F(LauncherSelection, SelectAllCopiesEveryRowAndShowAllLiftsTheLimitForGood)
     PostMessageA(main_, WM_COMMAND, kSelectAllCommand, 0);
     ASSERT_TRUE(WaitUntil([&] { return SelectedRows(list_).size() == 250; }, kDialogTimeoutMs));
     PostMessageA(main_, WM_COMMAND, kCopyCommand, 0);
-    EXPECT_TRUE(ClipboardHolds(CF_OEMTEXT, ClipboardLines(ExpectedRows(250))));
+    const std::vector<Row> all = ExpectedRows(250);
+    EXPECT_TRUE(ClipboardHolds(CF_OEMTEXT, ClipboardLines(all)));
+    // Rows far apart, the store's oldest line among them, are copied in list order.
+    ASSERT_TRUE(SelectRows(launcher_.process(), list_, {249, 0, 131}));
+    PostMessageA(main_, WM_COMMAND, kCopyCommand, 0);
+    EXPECT_TRUE(ClipboardHolds(CF_OEMTEXT, ClipboardLines({all[0], all[131], all[249]})));
 
     // Another folder of 130 sources: all of them are listed.
     ForgetSources();
