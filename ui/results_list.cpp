@@ -10,6 +10,7 @@
 #include "catalogue/source_store.h"
 #include "ui/command_ids.h"
 #include "ui/context_menu.h"
+#include "ui/display_scale.h"
 #include "ui/help_screen.h"
 
 namespace {
@@ -18,7 +19,7 @@ enum class Column { Filename = 0, Date = 1, Time = 2, Path = 3 };
 
 struct ColumnSpec {
     const char* heading;
-    int width;
+    int width;  // at 96 DPI
     bool withFormat;  // the first column carries only width and text
 };
 
@@ -34,6 +35,23 @@ constexpr DWORD kResultsListStyle =
 static_assert(kResultsListStyle == 0x50088009);
 constexpr WPARAM kItemCountHint = 400;
 
+// The column's width in the list's font at the window's DPI.
+int ColumnWidth(std::size_t column)
+{
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(appState.resultsList, WM_GETFONT, 0, 0));
+    return ColumnWidthAtDpi(kColumns[column].width, font, appState.windowDpi);
+}
+
+// The system's fixed-pitch font at the window's DPI; a font made for an earlier DPI is let go.
+void SetListFont()
+{
+    const HFONT font = FixedFontAtDpi(appState.windowDpi);
+    SendMessageA(appState.resultsList, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (appState.listFont)
+        DeleteObject(appState.listFont);
+    appState.listFont = font == GetStockObject(SYSTEM_FIXED_FONT) ? nullptr : font;
+}
+
 void InsertColumns()
 {
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
@@ -43,7 +61,7 @@ void InsertColumns()
             column.mask |= LVCF_FMT;
             column.fmt = LVCFMT_LEFT;
         }
-        column.cx = kColumns[i].width;
+        column.cx = ColumnWidth(i);
         column.pszText = const_cast<char*>(kColumns[i].heading);
         SendMessageA(appState.resultsList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
@@ -60,7 +78,7 @@ void CreateResultsList(HWND parent)
     SendMessageA(appState.resultsList, LVM_SETITEMCOUNT, kItemCountHint, 0);
     SendMessageA(appState.mainWindow, WM_SIZE, 0, 0);
     SendMessageA(appState.resultsList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    SendMessageA(appState.resultsList, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FIXED_FONT)), FALSE);
+    SetListFont();
     appState.resultsListPrevProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(appState.resultsList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultsListProc)));
     InsertColumns();
@@ -126,6 +144,15 @@ void FillResultsList(HWND parent)
 
     SendMessageA(appState.resultsList, WM_SETREDRAW, TRUE, 0);
     UpdateWindow(appState.resultsList);
+}
+
+void ScaleResultsList()
+{
+    if (!appState.resultsList)
+        return;
+    SetListFont();
+    for (std::size_t i = 0; i < kColumns.size(); ++i)
+        SendMessageA(appState.resultsList, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(ColumnWidth(i), 0));
 }
 
 void ShowAllSources()

@@ -9,6 +9,9 @@
 // most appState.rowLimit of them.
 void FillResultsList(HWND parent);
 
+// Gives the list its font and column widths at appState.windowDpi anew, once it exists.
+void ScaleResultsList();
+
 // Lifts the row limit for the rest of the run and rebuilds the list with every source.
 void ShowAllSources();
 
