@@ -153,6 +153,8 @@ void ScaleResultsList()
     SetListFont();
     for (std::size_t i = 0; i < kColumns.size(); ++i)
         SendMessageA(appState.resultsList, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(ColumnWidth(i), 0));
+    // The font was set without a redraw; a layout that keeps the list's size would not draw it.
+    InvalidateRect(appState.resultsList, nullptr, TRUE);
 }
 
 void ShowAllSources()
