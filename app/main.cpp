@@ -5,21 +5,15 @@
 #include <array>
 #include <string_view>
 
+#include "ui/display_scale.h"
 #include "ui/main_menu.h"
 #include "ui/main_window.h"
+#include "ui/system_function.h"
 #include "ui/texts.h"
 
 namespace {
 
 constexpr wchar_t kCommonControlsDll[] = L"comctl32.dll";
-
-// A function of a system DLL looked up at run time, as the type its caller needs. The cast goes
-// through the generic function type, which every function pointer converts from and to.
-template <typename Function>
-Function SystemFunction(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 // From here on every DLL is loaded from the system folder only: never from the program's own
 // folder, where anyone who can write there may have left a DLL of a system name, nor from the
@@ -78,12 +72,16 @@ void RegisterMainClass(HINSTANCE instance)
     RegisterClassA(&windowClass);
 }
 
-// Centred on the primary screen; each half is taken before the subtraction.
-POINT CentredPosition()
+// The window's size at dpi, centred on the primary screen; each half is taken before the subtraction.
+RECT CentredPlace(UINT dpi)
 {
     const unsigned screenWidth = static_cast<unsigned>(GetSystemMetrics(SM_CXSCREEN));
     const unsigned screenHeight = static_cast<unsigned>(GetSystemMetrics(SM_CYSCREEN));
-    return {static_cast<LONG>(screenWidth / 2u) - kMainWidth / 2, static_cast<LONG>(screenHeight / 2u) - kMainHeight / 2};
+    const int width = ScaledToDpi(kMainWidth, dpi);
+    const int height = ScaledToDpi(kMainHeight, dpi);
+    const LONG x = static_cast<LONG>(screenWidth / 2u) - width / 2;
+    const LONG y = static_cast<LONG>(screenHeight / 2u) - height / 2;
+    return {x, y, x + width, y + height};
 }
 
 int RunMessageLoop()
@@ -100,10 +98,18 @@ int RunMessageLoop()
 int RunLauncher(HINSTANCE instance)
 {
     RegisterMainClass(instance);
-    const POINT at = CentredPosition();
-    HWND window = CreateWindowExA(0, kMainClassName, kMainTitle, WS_OVERLAPPEDWINDOW, at.x, at.y, kMainWidth,
-                                  kMainHeight, nullptr, nullptr, instance, nullptr);
+    // The primary screen's DPI is the system's, unless its scale changed since the user logged
+    // on: the window, once made there, knows its own DPI and is placed again at it.
+    const UINT dpi = SystemDpi();
+    RECT at = CentredPlace(dpi);
+    HWND window = CreateWindowExA(0, kMainClassName, kMainTitle, WS_OVERLAPPEDWINDOW, at.left, at.top,
+                                  at.right - at.left, at.bottom - at.top, nullptr, nullptr, instance, nullptr);
     appState.mainWindow = window;
+    if (window && appState.windowDpi != dpi) {
+        at = CentredPlace(appState.windowDpi);
+        SetWindowPos(window, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     appState.mainMenu = BuildMainMenu();
     SetMenu(window, appState.mainMenu);
     ShowWindow(window, SW_SHOWNORMAL);

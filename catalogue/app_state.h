@@ -20,6 +20,9 @@ inline constexpr std::size_t kEntryCapacity =
     kKeyLength + 1 + kNameLimit + 1 + kDateLength + 1 + kTimeLength + 1 + kEntryPathLimit + 1;
 static_assert(kEntryCapacity == 806);
 
+// Every pixel figure of the window's design is given at this DPI and scaled to the window's.
+inline constexpr std::uint32_t kDesignDpi = 96;
+
 inline constexpr std::int32_t kDefaultRowLimit = 100;
 inline constexpr std::int32_t kNoRowLimit = -1;
 
@@ -46,6 +49,8 @@ struct AppState {
     WNDPROC resultsListPrevProc;  // the list view's own procedure
     WNDPROC helpListPrevProc;    // the help list's own procedure
     HBRUSH helpBrush;            // background of the help list
+    HFONT listFont;              // the results list's font where the stock one is not at the window's DPI
+    std::uint32_t windowDpi = kDesignDpi;  // the main window's DPI; the worker reads it (atomic access)
     PathText editorPath;         // full path of the editor
     PathText viewerPath;         // full path of the viewer; empty when there is none
     PathText startFolder;        // the folder the next scan walks

@@ -6,35 +6,14 @@
 #include <string_view>
 
 #include "catalogue/bounded_text.h"
+#include "catalogue/code_page_win.h"
 
 namespace {
 
-// The wide name in the ANSI code page without best fit, so a look-alike letter never turns the
-// name into another file's. True when every letter survived; each one that did not is '?'.
+// The wide name as every name is held, in the ANSI code page; true when it survived whole.
 bool ToCodePage(const wchar_t* wide, std::span<char> out)
 {
-    // ASCII, the usual name, is the same in every ANSI code page: it needs no conversion call.
-    std::size_t at = 0;
-    for (; wide[at] != L'\0' && wide[at] < 0x80 && at + 1 < out.size(); ++at)
-        out[at] = static_cast<char>(wide[at]);
-    if (wide[at] == L'\0') {
-        out[at] = '\0';
-        return true;
-    }
-    BOOL usedDefault = FALSE;
-    const int size = static_cast<int>(out.size());
-    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out.data(), size, nullptr, &usedDefault) > 0)
-        return !usedDefault;
-    // The conversion refuses the flags (a UTF-8 code page) or the name does not fit: ASCII is
-    // kept and every other letter counts as lost.
-    bool exact = true;
-    for (at = 0; wide[at] != L'\0' && at + 1 < out.size(); ++at) {
-        const bool ascii = wide[at] < 0x80;
-        out[at] = ascii ? static_cast<char>(wide[at]) : '?';
-        exact = exact && ascii;
-    }
-    out[at] = '\0';
-    return exact && wide[at] == L'\0';
+    return NameToCodePage(wide, out, SystemCodePage());
 }
 
 void CopyFindData(const WIN32_FIND_DATAW& data, FolderEntry* entry)

@@ -15,6 +15,7 @@ using WORD = std::uint16_t;
 using HWND = struct HWND__*;
 using HMENU = struct HMENU__*;
 using HBRUSH = struct HBRUSH__*;
+using HFONT = struct HFONT__*;
 using HINSTANCE = struct HINSTANCE__*;
 using HANDLE = void*;
 using WNDPROC = std::intptr_t (*)(HWND, unsigned, std::uintptr_t, std::intptr_t);

@@ -14,19 +14,34 @@ inline constexpr int kProgressStep = 10;
 inline constexpr COLORREF kProgressColour = RGB(50, 0, 255);
 static_assert(kProgressColour == 0x00FF0032);
 
+// The controls' place at 96 DPI: left edge, width, height and the two tops.
+inline constexpr int kFeedbackLeft = 100;
+inline constexpr int kFeedbackWidth = 300;
+inline constexpr int kFeedbackHeight = 20;
+inline constexpr int kProgressTop = 180;
+inline constexpr int kStatusTop = 210;
+
+static int ScaledToWindow(int designPixels)
+{
+    const int dpi = static_cast<int>(std::atomic_ref<std::uint32_t>(appState.windowDpi).load());
+    return MulDiv(designPixels, dpi, static_cast<int>(kDesignDpi));
+}
+
 static HWND CreateFeedbackControl(const char* className, int y, unsigned controlId)
 {
-    return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, 100, y, 300, 20, appState.mainWindow,
+    return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, ScaledToWindow(kFeedbackLeft),
+                           ScaledToWindow(y), ScaledToWindow(kFeedbackWidth), ScaledToWindow(kFeedbackHeight),
+                           appState.mainWindow,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), appState.instance, nullptr);
 }
 
 static DWORD WINAPI ScanWorker(LPVOID)
 {
-    appState.progressBar = CreateFeedbackControl(PROGRESS_CLASSA, 180, IDC_PROGRESS);
+    appState.progressBar = CreateFeedbackControl(PROGRESS_CLASSA, kProgressTop, IDC_PROGRESS);
     SendMessageA(appState.progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRange));
     SendMessageA(appState.progressBar, PBM_SETSTEP, kProgressStep, 0);
     SendMessageA(appState.progressBar, PBM_SETBARCOLOR, 0, kProgressColour);
-    appState.statusLine = CreateFeedbackControl("Static", 210, IDC_STATUS_LINE);
+    appState.statusLine = CreateFeedbackControl("Static", kStatusTop, IDC_STATUS_LINE);
     appState.storeResetDone = 0;
     if (appState.resultsList)
         ShowWindow(appState.resultsList, SW_HIDE);

@@ -9,7 +9,11 @@
 # build/demo/screenshot.png and ends the session. What the launcher asked the stand-ins to open is
 # logged to build/demo/standin.log and printed at the end.
 #
-# usage: [TRAWLBECK_DEMO_BUILD=x86|x64] bash scripts/run-launcher.sh
+# TRAWLBECK_DEMO_DPI=144 runs the launcher at that display scale (150 %; Wine's LogPixels, put
+# back afterwards); headless it saves build/demo/screenshot-150.png, named by the percentage,
+# instead of the three screenshots at 96 DPI.
+#
+# usage: [TRAWLBECK_DEMO_BUILD=x86|x64] [TRAWLBECK_DEMO_DPI=N] bash scripts/run-launcher.sh
 #        (from anywhere; paths are taken from the project root)
 set -euo pipefail
 
@@ -26,6 +30,13 @@ wait_seconds=${TRAWLBECK_DEMO_WAIT:-5}
 case $wait_seconds in
     '' | *[!0-9]*) echo "run-launcher: TRAWLBECK_DEMO_WAIT must be whole seconds, not '$wait_seconds'" >&2; exit 2 ;;
 esac
+dpi=${TRAWLBECK_DEMO_DPI:-96}
+case $dpi in
+    '' | *[!0-9]* | 0*) echo "run-launcher: TRAWLBECK_DEMO_DPI must be a whole number of dots per inch, not '$dpi'" >&2; exit 2 ;;
+esac
+if [ "$dpi" != 96 ]; then
+    screenshot=$demo/screenshot-$((dpi * 100 / 96)).png
+fi
 build=${TRAWLBECK_DEMO_BUILD:-x86}
 case $build in
     x86 | x64) ;;
@@ -67,9 +78,18 @@ standin_log_unix="$root/$standin_log"
 export TRAWLBECK_STANDIN_LOG="Z:${standin_log_unix//\//\\}"
 unset TRAWLBECK_STANDIN_EXIT
 
+# The display scale of programs started after it is set; 96 is Wine's own.
+set_dpi()
+{
+    "$loader" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+
 launcher_pid=
 finish()
 {
+    if [ "$dpi" != 96 ]; then
+        set_dpi 96 || true
+    fi
     # Ending the session ends every Wine process of the prefix, the launcher and stand-ins included.
     wine_session_stop
     if [ -n "$launcher_pid" ]; then
@@ -80,6 +100,9 @@ trap finish EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 wine_session_start "$root/$prefix"
+if [ "$dpi" != 96 ]; then
+    set_dpi "$dpi"
+fi
 
 # True while a stand-in started in this session still runs (it sees the same WINEPREFIX).
 standins_running()
@@ -152,7 +175,7 @@ echo "Screenshot: $root/$screenshot"
 
 # Two more views with the real mouse, at the places of the centred 500x350 window on the
 # 1024x768 desktop: the context menu over the list, then the help screen.
-if kill -0 "$launcher_pid" 2>/dev/null; then
+if [ "$dpi" = 96 ] && kill -0 "$launcher_pid" 2>/dev/null; then
     xdotool mousemove 330 276 click 1
     sleep 0.5
     xdotool click 3

@@ -7,6 +7,7 @@
 #include "catalogue/app_state.h"
 #include "catalogue/source_store_win.h"
 #include "ui/command_ids.h"
+#include "ui/display_scale.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -26,7 +27,8 @@ constexpr std::array<std::string_view, 9> kHelpLines = {
 
 constexpr COLORREF kHelpColour = RGB(197, 255, 215);
 static_assert(kHelpColour == 0x00D7FFC5);
-// The list keeps its default font; its scroll extent counts 8 pixels a character without measuring.
+// The list keeps its default font; its scroll extent counts 8 pixels a character (at 96 DPI)
+// without measuring.
 constexpr int kPixelsPerCharacter = 8;
 
 constexpr char kHelpFailedText[] = "Unable to create help screen.";
@@ -43,6 +45,12 @@ std::size_t AddHelpLines(HWND list)
             longest = line.size();
     }
     return longest;
+}
+
+void SetHelpExtent(std::size_t longest)
+{
+    const int pixelsPerCharacter = ScaledToDpi(kPixelsPerCharacter, appState.windowDpi);
+    SendMessageA(appState.helpList, LB_SETHORIZONTALEXTENT, longest * pixelsPerCharacter, 0);
 }
 
 // Locks or unlocks the File and Help menus and the New Project button.
@@ -109,8 +117,7 @@ bool CreateHelpList(HWND owner)
     appState.helpList = list;
     appState.helpListPrevProc =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HelpListProc)));
-    const std::size_t longest = AddHelpLines(list);
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, longest * kPixelsPerCharacter, 0);
+    SetHelpExtent(AddHelpLines(list));
     return true;
 }
 
@@ -124,6 +131,20 @@ void ShowHelpScreen(HWND owner)
     ShowWindow(appState.helpList, SW_SHOW);
     SendMessageA(owner, WM_SIZE, 0, 0);
     LockCommands(true);
+}
+
+void ScaleHelpList()
+{
+    if (!appState.helpList)
+        return;
+    const LRESULT lines = SendMessageA(appState.helpList, LB_GETCOUNT, 0, 0);
+    std::size_t longest = 0;
+    for (LRESULT line = 0; line < lines; ++line) {
+        const LRESULT length = SendMessageA(appState.helpList, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
+        if (length > 0 && static_cast<std::size_t>(length) > longest)
+            longest = static_cast<std::size_t>(length);
+    }
+    SetHelpExtent(longest);
 }
 
 bool HelpScreenShown()

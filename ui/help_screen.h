@@ -7,6 +7,9 @@
 // Enters help mode: the help list (made on first use) replaces the results list.
 void ShowHelpScreen(HWND owner);
 
+// Sets the help list's scroll extent at appState.windowDpi anew, once the list exists.
+void ScaleHelpList();
+
 // True while the help screen is up.
 bool HelpScreenShown();
 

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <atomic>
 #include <commctrl.h>
 
 #include "catalogue/app_state.h"
@@ -10,6 +11,7 @@
 #include "ui/clipboard.h"
 #include "ui/command_ids.h"
 #include "ui/commands.h"
+#include "ui/display_scale.h"
 #include "ui/help_screen.h"
 #include "ui/results_list.h"
 #include "ui/texts.h"
@@ -17,12 +19,24 @@
 namespace {
 
 constexpr WPARAM kEscape = 27;
+// The layout's figures at 96 DPI: the lists' left edge and the button's gap below them, how much
+// narrower and lower than the outer window the lists are, and the button's height; the button's
+// place before the first layout.
+constexpr int kLayoutMargin = 10;
+constexpr int kWidthInset = 25;
+constexpr int kHeightInset = 90;
+constexpr int kButtonHeight = 25;
+constexpr RECT kFirstButtonPlace = {50, 320, 250, 345};
 // How long a way out waits for the scan worker before the program ends without it.
 constexpr DWORD kWorkerExitWaitMs = 1000;
 
 HWND CreateNewProjectButton(HWND window)
 {
-    return CreateWindowExA(0, "BUTTON", kNewProjectButtonText, WS_CHILD | WS_VISIBLE, 50, 320, 200, 25, window,
+    const UINT dpi = appState.windowDpi;
+    const RECT at = kFirstButtonPlace;
+    return CreateWindowExA(0, "BUTTON", kNewProjectButtonText, WS_CHILD | WS_VISIBLE, ScaledToDpi(at.left, dpi),
+                           ScaledToDpi(at.top, dpi), ScaledToDpi(at.right - at.left, dpi),
+                           ScaledToDpi(at.bottom - at.top, dpi), window,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_NEW_PROJECT_BUTTON)),
                            appState.instance, nullptr);
 }
@@ -31,6 +45,7 @@ HWND CreateNewProjectButton(HWND window)
 LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     appState.mainWindow = window;  // the worker started below relies on it
+    std::atomic_ref<std::uint32_t>(appState.windowDpi).store(WindowDpi(window));
     if (LocateTools() != 0) {
         ShowLauncherMessage(window, kEditorMissingText, MB_ICONQUESTION);
         PostQuitMessage(0);
@@ -56,12 +71,28 @@ LRESULT OnSize(HWND window)
     FocusListForMode();
     RECT outer;
     GetWindowRect(window, &outer);
-    const int width = outer.right - outer.left - 25;
-    const int height = outer.bottom - outer.top - 90;
-    MoveWindow(appState.resultsList, 10, 0, width, height, TRUE);
-    MoveWindow(appState.helpList, 10, 0, width, height, TRUE);
-    MoveWindow(appState.newProjectButton, 10, height + 10, width, 25, TRUE);
+    const UINT dpi = appState.windowDpi;
+    const int margin = ScaledToDpi(kLayoutMargin, dpi);
+    const int width = outer.right - outer.left - ScaledToDpi(kWidthInset, dpi);
+    const int height = outer.bottom - outer.top - ScaledToDpi(kHeightInset, dpi);
+    MoveWindow(appState.resultsList, margin, 0, width, height, TRUE);
+    MoveWindow(appState.helpList, margin, 0, width, height, TRUE);
+    MoveWindow(appState.newProjectButton, margin, height + margin, width, ScaledToDpi(kButtonHeight, dpi), TRUE);
     return 0;
+}
+
+// The window's monitor changed, or its scale did: the system's suggested rectangle, and the
+// layout, the list's font and its columns at the new DPI.
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    std::atomic_ref<std::uint32_t>(appState.windowDpi).store(LOWORD(wParam));
+    ScaleResultsList();
+    ScaleHelpList();
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Laid out even when the rectangle keeps the window's size, as the offsets have changed.
+    return OnSize(window);
 }
 
 LRESULT OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -93,6 +124,10 @@ LRESULT OnDestroy()
     if (appState.helpBrush) {
         DeleteObject(appState.helpBrush);
         appState.helpBrush = nullptr;
+    }
+    if (appState.listFont) {
+        DeleteObject(appState.listFont);
+        appState.listFont = nullptr;
     }
     PostQuitMessage(0);
     return 0;
@@ -220,6 +255,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnCreate(window, message, wParam, lParam);
     case WM_SIZE:
         return OnSize(window);
+    case WM_DPICHANGED:
+        return OnDpiChanged(window, wParam, lParam);
     case WM_PAINT:
         return OnPaint(window, message, wParam, lParam);
     case WM_CHAR:

@@ -11,13 +11,14 @@
 #include "catalogue/source_store.h"
 #include "ui/command_ids.h"
 #include "ui/context_menu.h"
+#include "ui/display_scale.h"
 #include "ui/help_screen.h"
 
 namespace {
 
 struct ColumnSpec {
     const char* heading;
-    int width;
+    int width;  // at 96 DPI
     bool withFormat;  // the first column carries only width and text
 };
 
@@ -35,6 +36,23 @@ constexpr DWORD kResultsListStyle =
     WS_CHILD | WS_VISIBLE | WS_SYSMENU | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_OWNERDATA;
 static_assert(kResultsListStyle == 0x50089009);
 
+// The column's width in the list's font at the window's DPI.
+int ColumnWidth(std::size_t column)
+{
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageA(appState.resultsList, WM_GETFONT, 0, 0));
+    return ColumnWidthAtDpi(kColumns[column].width, font, appState.windowDpi);
+}
+
+// The system's fixed-pitch font at the window's DPI; a font made for an earlier DPI is let go.
+void SetListFont()
+{
+    const HFONT font = FixedFontAtDpi(appState.windowDpi);
+    SendMessageA(appState.resultsList, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (appState.listFont)
+        DeleteObject(appState.listFont);
+    appState.listFont = font == GetStockObject(SYSTEM_FIXED_FONT) ? nullptr : font;
+}
+
 void InsertColumns()
 {
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
@@ -44,7 +62,7 @@ void InsertColumns()
             column.mask |= LVCF_FMT;
             column.fmt = LVCFMT_LEFT;
         }
-        column.cx = kColumns[i].width;
+        column.cx = ColumnWidth(i);
         column.pszText = const_cast<char*>(kColumns[i].heading);
         SendMessageA(appState.resultsList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
@@ -61,7 +79,7 @@ void CreateResultsList(HWND parent)
     // An owner-data list's item count is its row count, not a hint: only the fill gives it.
     SendMessageA(appState.mainWindow, WM_SIZE, 0, 0);
     SendMessageA(appState.resultsList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    SendMessageA(appState.resultsList, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FIXED_FONT)), FALSE);
+    SetListFont();
     appState.resultsListPrevProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(appState.resultsList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultsListProc)));
     InsertColumns();
@@ -99,6 +117,17 @@ void GiveRowText(NMLVDISPINFOA* request)
                                                                  fields.path};
     if (item.iSubItem >= 0 && static_cast<std::size_t>(item.iSubItem) < texts.size())
         CopyText(text, texts[static_cast<std::size_t>(item.iSubItem)]);
+}
+
+void ScaleResultsList()
+{
+    if (!appState.resultsList)
+        return;
+    SetListFont();
+    for (std::size_t i = 0; i < kColumns.size(); ++i)
+        SendMessageA(appState.resultsList, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(ColumnWidth(i), 0));
+    // The font was set without a redraw; a layout that keeps the list's size would not draw it.
+    InvalidateRect(appState.resultsList, nullptr, TRUE);
 }
 
 void ShowAllSources()

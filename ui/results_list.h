@@ -16,6 +16,9 @@ void FillResultsList(HWND parent);
 // the rows they read; each answer reads one line of the store by its index.
 void GiveRowText(NMLVDISPINFOA* request);
 
+// Gives the list its font and column widths at appState.windowDpi anew, once it exists.
+void ScaleResultsList();
+
 // Lifts the row limit for the rest of the run and rebuilds the list with every source.
 void ShowAllSources();
 

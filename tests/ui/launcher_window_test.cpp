@@ -202,6 +202,107 @@ TEST_F(LauncherWindow, EditorInTolvaricMakesItTheScannedFolder)
     EXPECT_TRUE(ExpectEditorStartedAndLauncherEnded("")) << "New Project with the editor in C:\\tolvaric";
 }
 
+// The display scale (LogPixels) of the programs started while it lives; the prefix's own comes back
+// at its end. Wine reads it as a program starts.
+class DisplayScale {
+public:
+    explicit DisplayScale(DWORD dpi)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                        nullptr);
+        DWORD size = sizeof saved_;
+        had_ = RegQueryValueExA(key_, kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&saved_), &size) == 0;
+        set_ = RegSetValueExA(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) == 0;
+    }
+    ~DisplayScale()
+    {
+        if (had_)
+            RegSetValueExA(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved_), sizeof saved_);
+        else
+            RegDeleteValueA(key_, kValue);
+        RegCloseKey(key_);
+    }
+    bool set() const { return set_; }
+
+private:
+    static constexpr char kValue[] = "LogPixels";
+    HKEY key_ = nullptr;
+    DWORD saved_ = 0;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+// The list's margin around a label, which its text must leave free to be shown whole.
+constexpr int kLabelMargin = 12;
+
+class LauncherWindowScaled : public LauncherCase {
+protected:
+    // The newest source's name is 17 characters, the most the Filename column holds at 96 DPI, on
+    // the widest date and time.
+    ::testing::AssertionResult AddSources()
+    {
+        const auto added = AddFile(package(), "src\\newest_module.asm", {2014, 12, 30, 23, 58, 58});
+        return added ? AddFile(package(), "src\\old.asm", {2014, 12, 1, 1, 2, 3}) : added;
+    }
+
+    // A window 750x525 (at 144 DPI) laid out at its scale: columns at least half as wide again,
+    // the newest row's Filename, Date and Time whole in theirs, the button whole below the list.
+    void ExpectLaidOutAt144(int x, int y)
+    {
+        EXPECT_TRUE(PlacedAt(main_, x, y, 750, 525)) << "the main window at 144 DPI";
+        const std::vector<Row> rows = ReadRows(launcher_.process(), list_);
+        ASSERT_EQ(rows.size(), 2u);
+        const std::string texts[] = {rows[0].filename, rows[0].date, rows[0].time};
+        const int designWidths[] = {150, 95, 85, 400};
+        for (int column = 0; column < 4; ++column) {
+            const int width = ColumnWidth(list_, column);
+            EXPECT_GE(width, MulDiv(designWidths[column], 144, 96)) << "width of column " << column;
+            if (column < 3) {
+                EXPECT_LE(TextWidth(launcher_.process(), list_, texts[column]) + kLabelMargin, width)
+                    << Shown(texts[column]) << " in column " << column << " of width " << width;
+            }
+        }
+        RECT client;
+        GetClientRect(main_, &client);
+        const RECT button = RectInParent(GetDlgItem(main_, kNewProjectButtonId));
+        const RECT list = RectInParent(list_);
+        EXPECT_TRUE(button.left >= 0 && button.right <= client.right && button.bottom <= client.bottom &&
+                    button.top >= list.bottom)
+            << "button " << button.left << "," << button.top << "-" << button.right << "," << button.bottom
+            << " below the list's bottom " << list.bottom << " in a client area of " << client.right << "x"
+            << client.bottom;
+    }
+};
+
+// Started at 150 % (144 DPI), the window is half as big again, centred, and its texts fit.
+TEST_F(LauncherWindowScaled, StartedAt144DpiEveryFigureIsScaled)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddSources());
+    {
+        DisplayScale scale(144);
+        ASSERT_TRUE(scale.set());
+        ASSERT_TRUE(StartLauncher(package()));
+    }
+    ASSERT_TRUE(WaitForList(2));
+    ExpectLaidOutAt144(137, 122);
+}
+
+// Moved to a monitor of 144 DPI, the window takes the rectangle offered and lays itself out
+// again, with a font of the system's fixed face made for that DPI.
+TEST_F(LauncherWindowScaled, DpiChangeTakesTheOfferedRectangleAndScalesTheList)
+{
+    ASSERT_TRUE(InstallPrograms(package(), true));
+    ASSERT_TRUE(AddSources());
+    ASSERT_TRUE(StartLauncher(package()));
+    ASSERT_TRUE(WaitForList(2));
+    RemoteMemory offered(launcher_.process(), sizeof(RECT));
+    const RECT rect = {40, 30, 790, 555};
+    ASSERT_TRUE(offered.ok() && offered.Write(0, &rect, sizeof rect));
+    SendMessageA(main_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(offered.at()));
+    ExpectLaidOutAt144(40, 30);
+}
+
 // A scan stuck in a folder that never answers (a share gone away) holds no way out: each ends the
 // launcher within about a second. The test command mounts that folder in the package. Starting the
 // editor is not tried here: under Wine, while one thread is stuck listing a folder, the process's

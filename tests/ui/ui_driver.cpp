@@ -490,6 +490,14 @@ int ColumnWidth(HWND list, int column)
     return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
+int TextWidth(HANDLE process, HWND list, const std::string& text)
+{
+    RemoteMemory memory(process, text.size() + 1);
+    if (!memory.ok() || !memory.Write(0, text.c_str(), text.size() + 1))
+        return -1;
+    return static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(memory.at())));
+}
+
 int FindRowByPath(HANDLE process, HWND list, const std::string& path)
 {
     const int count = RowCount(list);

@@ -123,6 +123,8 @@ std::string CellText(HANDLE process, HWND list, int row, int column);
 std::vector<Row> ReadRows(HANDLE process, HWND list);
 std::string ColumnHeading(HANDLE process, HWND list, int column);
 int ColumnWidth(HWND list, int column);
+// The width of text in the list's font, as the list measures it; -1 when it cannot be asked.
+int TextWidth(HANDLE process, HWND list, const std::string& text);
 // Index of the row whose Path is path, or -1.
 int FindRowByPath(HANDLE process, HWND list, const std::string& path);
 // The rectangle of a row's first column in the list's client coordinates.

@@ -1,0 +1,22 @@
+// The window's DPI, and the design's pixel figures (given at 96 DPI) scaled to it.
+#pragma once
+
+#include "catalogue/platform_types.h"
+
+// The DPI the window is drawn at: its monitor's, or the system's where the platform has no
+// per-window DPI.
+UINT WindowDpi(HWND window);
+
+// The DPI the system's stock fonts are made at.
+UINT SystemDpi();
+
+// A 96-DPI figure at dpi, rounded as MulDiv rounds: at 96 DPI the figure itself.
+int ScaledToDpi(int designPixels, UINT dpi);
+
+// The system's fixed-pitch font at dpi: the stock object where dpi is the system's, otherwise a
+// new font of its face and scaled height, which the caller deletes.
+HFONT FixedFontAtDpi(UINT dpi);
+
+// The width of a column designed designWidth wide at 96 DPI, at dpi in font: the scaled width, or
+// wider where font needs it to hold as many characters as the design's column holds.
+int ColumnWidthAtDpi(int designWidth, HFONT font, UINT dpi);
