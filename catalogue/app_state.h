@@ -63,6 +63,7 @@ struct AppState {
     std::array<char, kKeyLength + 1> keyText;    // worker: sort key
     SYSTEMTIME fileTime;         // worker: local last-write time of the file being added
     std::uint32_t feedbackPaintedAt;  // worker: tick count of the last paint of the progress bar and status line
+    std::uint32_t progressStepsPending;  // worker: progress steps taken but not yet given to the bar
 };
 
 extern AppState appState;

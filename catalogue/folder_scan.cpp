@@ -155,4 +155,5 @@ void FolderScan(std::span<char> folder)
     WalkLevel start{nullptr, &enumeration, {}, false, false};
     WalkEntries(folderPrefix, &enumeration, &entry, &start);
     CloseFolderEnumeration(&enumeration);
+    ScanFeedbackSettle();
 }

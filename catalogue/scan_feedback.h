@@ -3,3 +3,5 @@
 
 void ScanStepProgress();
 void ScanShowStatus(const char* path);
+// The walk is over: every step taken is given to the progress bar.
+void ScanFeedbackSettle();

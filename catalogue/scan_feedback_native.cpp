@@ -15,3 +15,6 @@ void ScanShowStatus(const char* path)
     ++nativeScanFeedback.statusUpdates;
     CopyText(nativeScanFeedback.lastStatus, path);
 }
+
+// Steps are counted as they are taken: nothing waits to be given.
+void ScanFeedbackSettle() {}

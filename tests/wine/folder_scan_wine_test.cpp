@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/app_state.h"
+#include "catalogue/scan_feedback.h"
 #include "catalogue/source_entry.h"
 #include "wine_tree.h"
 
@@ -236,6 +237,31 @@ TEST_F(FolderScanWineTest, FeedbackReachesTheRealControls)
     for (const std::string& line : StoreLines())
         shownIsAStoredPath = shownIsAStoredPath || PathField(line) == status;
     EXPECT_TRUE(shownIsAStoredPath) << "status line: '" << status << "'";
+}
+
+// Steps taken between paints reach the bar later, in fewer messages: past the maximum too, the
+// bar must end where the platform's own step takes it.
+TEST_F(FolderScanWineTest, StepsGivenLaterEndWhereThePlatformsStepsEnd)
+{
+    InitCommonControls();
+    HWND ownSteps = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 300, 20, owner_, nullptr, nullptr, nullptr);
+    appState.progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 300, 20, owner_, nullptr, nullptr, nullptr);
+    ASSERT_NE(ownSteps, nullptr);
+    ASSERT_NE(appState.progressBar, nullptr);
+    for (HWND bar : {ownSteps, appState.progressBar}) {
+        SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
+        SendMessageA(bar, PBM_SETSTEP, 10, 0);
+    }
+    appState.foundCount = 2;  // no paint is due: every step waits
+    for (int step = 1; step <= 203; ++step) {
+        appState.feedbackPaintedAt = GetTickCount();
+        ScanStepProgress();
+        SendMessageA(ownSteps, PBM_STEPIT, 0, 0);
+    }
+    ScanFeedbackSettle();
+    EXPECT_EQ(SendMessageA(appState.progressBar, PBM_GETPOS, 0, 0), SendMessageA(ownSteps, PBM_GETPOS, 0, 0))
+        << "after 203 steps, twice past the maximum";
+    DestroyWindow(ownSteps);
 }
 
 }  // namespace
