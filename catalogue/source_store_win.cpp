@@ -16,11 +16,17 @@
 // scan's lines itself, sorts them once by the list box's own comparison when the walk is over,
 // and the UI thread appends them in that order (LB_INSERTSTRING at the end: no search, no move).
 //
+// Appending costs the list box about 2 us a line under Wine, seconds at a million. So the UI thread
+// takes the first lines at once and the rest while it has nothing else to do (a timer, which comes
+// after every other message): meanwhile the lines it has not yet appended are read from the
+// worker's sorted memory, which it now holds. The list shows as soon as the scan ends, and every
+// line can be read from the first moment.
+//
 // The worker's lines live in memory taken from the system (VirtualAlloc): their texts one after
 // another in blocks of 1 MiB, and an index of one record per line that doubles as it fills. The
 // list box keeps its own copy, so all of it is given back as soon as the list box holds the
-// lines: the worker's copy adds to the process's peak only while a scan runs, and nothing once
-// the list shows. A line the memory cannot take is dropped, as the list box drops one.
+// lines: this copy adds to the process's peak only until then. A line the memory cannot take is
+// dropped, as the list box drops one.
 
 namespace {
 
@@ -57,15 +63,30 @@ struct PendingLines {
     TextBlock* lastBlock;
     PendingLine* index;
     std::uint32_t count;
-    std::uint32_t capacity;                        // lines the index has room for
-    LCID locale;                                   // the list box's, for its comparison
-    std::array<wchar_t, kEntryCapacity> wideLeft;  // the two lines being compared, as the list box holds them
-    std::array<wchar_t, kEntryCapacity> wideRight;
+    std::uint32_t capacity;  // lines the index has room for
 };
 
 // The worker's between a reset and a flush; the UI thread reads it only while the worker waits
 // for the flush.
 PendingLines pending;
+
+// The list box's comparison, as the worker sorts its lines.
+struct ListBoxComparison {
+    LCID locale;
+    std::array<wchar_t, kEntryCapacity> wideLeft;  // the two lines being compared, as the list box holds them
+    std::array<wchar_t, kEntryCapacity> wideRight;
+};
+ListBoxComparison comparison;
+
+// The UI thread's: a scan's lines, sorted, handed over by the worker; those from appended on are
+// not yet in the list box.
+PendingLines appending;
+std::uint32_t appended;
+
+// Lines the list box takes at the hand-over itself: a small store is whole in the list box at once.
+constexpr std::uint32_t kLinesTakenAtOnce = 4096;
+// The most time the UI thread gives the list box at each tick of its timer.
+constexpr DWORD kFillSliceMs = 25;
 
 void* TakeMemory(std::size_t bytes)
 {
@@ -78,17 +99,17 @@ void GiveBackMemory(void* memory)
         VirtualFree(memory, 0, MEM_RELEASE);
 }
 
-void ReleasePendingLines()
+void ReleaseLines(PendingLines* lines)
 {
-    while (pending.lastBlock) {
-        TextBlock* previous = pending.lastBlock->previous;
-        GiveBackMemory(pending.lastBlock);
-        pending.lastBlock = previous;
+    while (lines->lastBlock) {
+        TextBlock* previous = lines->lastBlock->previous;
+        GiveBackMemory(lines->lastBlock);
+        lines->lastBlock = previous;
     }
-    GiveBackMemory(pending.index);
-    pending.index = nullptr;
-    pending.count = 0;
-    pending.capacity = 0;
+    GiveBackMemory(lines->index);
+    lines->index = nullptr;
+    lines->count = 0;
+    lines->capacity = 0;
 }
 
 // Copies text (length characters and its terminator) into the last block, or a new one.
@@ -151,10 +172,10 @@ std::uint64_t PackedKey(const char* line)
 // list box's locale. Below zero, zero or above zero.
 int CompareAsListBox(const char* left, const char* right)
 {
-    MultiByteToWideChar(CP_ACP, 0, left, -1, pending.wideLeft.data(), static_cast<int>(pending.wideLeft.size()));
-    MultiByteToWideChar(CP_ACP, 0, right, -1, pending.wideRight.data(), static_cast<int>(pending.wideRight.size()));
-    const int order = CompareStringW(pending.locale, NORM_IGNORECASE, pending.wideLeft.data(), -1,
-                                     pending.wideRight.data(), -1);
+    MultiByteToWideChar(CP_ACP, 0, left, -1, comparison.wideLeft.data(), static_cast<int>(comparison.wideLeft.size()));
+    MultiByteToWideChar(CP_ACP, 0, right, -1, comparison.wideRight.data(), static_cast<int>(comparison.wideRight.size()));
+    const int order = CompareStringW(comparison.locale, NORM_IGNORECASE, comparison.wideLeft.data(), -1,
+                                     comparison.wideRight.data(), -1);
     return order == 0 ? -1 : order - CSTR_EQUAL;
 }
 
@@ -242,7 +263,7 @@ void PlaceEqualLines()
 // Orders the lines as the list box would have, given them one by one in the order they came.
 void SortAsListBox()
 {
-    pending.locale = static_cast<LCID>(SendMessageA(appState.storeList, LB_GETLOCALE, 0, 0));
+    comparison.locale = static_cast<LCID>(SendMessageA(appState.storeList, LB_GETLOCALE, 0, 0));
     std::sort(pending.index, pending.index + pending.count, [](const PendingLine& left, const PendingLine& right) {
         const int order = CompareLines(left, right);
         return order != 0 ? order < 0 : left.added < right.added;
@@ -250,17 +271,89 @@ void SortAsListBox()
     PlaceEqualLines();
 }
 
+std::uint32_t LinesToAppend()
+{
+    return appending.count - appended;
+}
+
+void ForgetHandedOverLines()
+{
+    if (appending.index)
+        KillTimer(appState.mainWindow, kStoreFillTimer);
+    ReleaseLines(&appending);
+    appended = 0;
+}
+
+// Appends at most `most` handed-over lines to the list box, and no more once sliceMs have passed.
+void AppendToListBox(std::uint32_t most, DWORD sliceMs)
+{
+    constexpr std::uint32_t kLinesBetweenClockReads = 1024;
+    const DWORD start = GetTickCount();
+    const std::uint32_t end = appended + std::min(most, LinesToAppend());
+    while (appended < end) {
+        if (appended == kReserveFromLine)
+            SendMessageA(appState.storeList, LB_INITSTORAGE, appending.count - appended, 0);
+        SendMessageA(appState.storeList, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(appending.index[appended].text));
+        ++appended;
+        if (appended % kLinesBetweenClockReads == 0 && GetTickCount() - start >= sliceMs)
+            break;
+    }
+    if (LinesToAppend() == 0)
+        ForgetHandedOverLines();
+}
+
+// The results list reads its rows from the store by index, so it lets go of them before the
+// store lets go of its lines: it never shows or acts on a line that is not there. It stays empty
+// until the end of the scan that refills the store is handled.
+void ResetOnUiThread()
+{
+    if (appState.resultsList)
+        SendMessageA(appState.resultsList, LVM_DELETEALLITEMS, 0, 0);
+    ForgetHandedOverLines();
+    SendMessageA(appState.storeList, LB_RESETCONTENT, 0, 0);
+}
+
+// The worker's lines become the UI thread's: the first are appended at once, the rest on the timer.
+void TakeOverSortedLines()
+{
+    appending = pending;
+    pending = PendingLines{};
+    appended = 0;
+    AppendToListBox(kLinesTakenAtOnce, INFINITE);
+    if (LinesToAppend() > 0 && !SetTimer(appState.mainWindow, kStoreFillTimer, 0, nullptr))
+        AppendToListBox(LinesToAppend(), INFINITE);
+}
+
+// A store that holds lines already places each new one itself, in the order they came.
+void AddLinesInTheOrderTheyCame()
+{
+    AppendToListBox(LinesToAppend(), INFINITE);
+    std::sort(pending.index, pending.index + pending.count,
+              [](const PendingLine& left, const PendingLine& right) { return left.added < right.added; });
+    for (std::uint32_t i = 0; i < pending.count; ++i)
+        SendMessageA(appState.storeList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(pending.index[i].text));
+}
+
+// Copies the i-th line not yet in the list box; its length, or -1.
+int GetHandedOverLine(std::uint32_t i, std::span<char> buffer)
+{
+    if (i >= LinesToAppend())
+        return -1;
+    const char* text = appending.index[appended + i].text;
+    const std::size_t length = strnlen(text, kEntryCapacity);
+    if (length >= buffer.size())
+        return -1;
+    std::memcpy(buffer.data(), text, length + 1);
+    return static_cast<int>(length);
+}
+
 }  // namespace
 
 void StoreReset()
 {
-    ReleasePendingLines();
-    // The results list reads its rows from the store by index, so it lets go of them before the
-    // store lets go of its lines: it never shows or acts on a line that is not there. It stays
-    // empty until the end of the scan that refills the store is handled.
-    if (appState.resultsList)
-        SendMessageA(appState.resultsList, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(appState.storeList, LB_RESETCONTENT, 0, 0);
+    ReleaseLines(&pending);
+    SendMessageA(appState.mainWindow, WM_STORE_BATCH, kStoreResetRequest, 0);
 }
 
 void StoreAdd(const char* line)
@@ -279,32 +372,43 @@ void StoreFlush()
 {
     if (pending.count == 0)
         return;
-    // The store is empty after the reset that starts every scan: then the sorted lines are simply
-    // appended. Otherwise the list box places each line itself, in the order they came.
-    const bool sorted = StoreCount() == 0;
-    if (sorted)
-        SortAsListBox();
-    SendMessageA(appState.mainWindow, WM_STORE_BATCH, sorted ? 1 : 0, 0);
-    ReleasePendingLines();
+    SortAsListBox();
+    SendMessageA(appState.mainWindow, WM_STORE_BATCH, kStoreTakeLinesRequest, 0);
+    ReleaseLines(&pending);
 }
 
-void StoreTakeBatch(WPARAM sorted)
+void StoreTakeBatch(WPARAM request)
 {
-    const UINT add = sorted ? LB_INSERTSTRING : LB_ADDSTRING;
-    for (std::uint32_t i = 0; i < pending.count; ++i) {
-        if (i == kReserveFromLine)
-            SendMessageA(appState.storeList, LB_INITSTORAGE, pending.count - i, 0);
-        SendMessageA(appState.storeList, add, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(pending.index[i].text));
-    }
+    if (request == kStoreResetRequest)
+        ResetOnUiThread();
+    // The store is empty after the reset that starts every scan: then the sorted lines are simply
+    // appended.
+    else if (StoreCount() == 0)
+        TakeOverSortedLines();
+    else
+        AddLinesInTheOrderTheyCame();
+}
+
+void StoreContinueFill()
+{
+    AppendToListBox(LinesToAppend(), kFillSliceMs);
 }
 
 int StoreCount()
 {
-    return static_cast<int>(SendMessageA(appState.storeList, LB_GETCOUNT, 0, 0));
+    const LRESULT held = SendMessageA(appState.storeList, LB_GETCOUNT, 0, 0);
+    if (held == LB_ERR)
+        return -1;
+    return static_cast<int>(held + LinesToAppend());
 }
 
 int StoreGet(int index, std::span<char> buffer)
 {
+    if (LinesToAppend() > 0) {
+        const LRESULT held = SendMessageA(appState.storeList, LB_GETCOUNT, 0, 0);
+        if (held != LB_ERR && index >= held)
+            return GetHandedOverLine(static_cast<std::uint32_t>(index - held), buffer);
+    }
     // LB_GETTEXT takes no buffer size, so the length is checked first.
     const LRESULT length = SendMessageA(appState.storeList, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR || static_cast<std::size_t>(length) >= buffer.size())

@@ -9,8 +9,12 @@ HWND CreateSortedListBox(HWND parent, unsigned controlId);
 
 // Worker: hands the lines added since the last reset or flush to the UI thread (WM_STORE_BATCH)
 // and returns once the store holds them all. Called when a walk is over, before anything reads
-// the store.
+// the store. A large store gives the list box some of them later, on the timer kStoreFillTimer of
+// the main window; they are read from the store meanwhile all the same.
 void StoreFlush();
 
-// UI thread, on WM_STORE_BATCH: puts the worker's lines into the store; batch is the message's wParam.
-void StoreTakeBatch(WPARAM batch);
+// UI thread, on WM_STORE_BATCH: carries out the worker's request, the message's wParam.
+void StoreTakeBatch(WPARAM request);
+
+// UI thread, on the main window's timer kStoreFillTimer: gives the list box more of its lines.
+void StoreContinueFill();

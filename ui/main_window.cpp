@@ -212,6 +212,15 @@ LRESULT OnStoreBatch(WPARAM batch)
     return 0;
 }
 
+// The store gives its list box the rest of a large scan's lines while nothing else waits.
+LRESULT OnTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != kStoreFillTimer)
+        return DefWindowProcA(window, message, wParam, lParam);
+    StoreContinueFill();
+    return 0;
+}
+
 // The worker has finished its walk: show what it found, or offer another folder.
 LRESULT OnScanDone(HWND window)
 {
@@ -273,6 +282,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnStoreBatch(wParam);
     case WM_SCAN_DONE:
         return OnScanDone(window);
+    case WM_TIMER:
+        return OnTimer(window, message, wParam, lParam);
     case WM_CTLCOLORLISTBOX:
         return OnListBoxColour(window, message, wParam, lParam);
     default:

@@ -66,6 +66,9 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SCAN_DONE:
         PostQuitMessage(0);
         return 0;
+    case WM_TIMER:
+        StoreContinueFill();
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -168,6 +171,9 @@ Cost StoreAlone(const std::vector<std::string>& lines)
         for (const std::string& line : lines)
             StoreAdd(line.c_str());
         StoreFlush();
+        // Every line into the list box, also those it takes on the timer after a scan.
+        while (SendMessageA(appState.storeList, LB_GETCOUNT, 0, 0) < StoreCount())
+            StoreContinueFill();
     });
     if (static_cast<std::size_t>(StoreCount()) != lines.size())
         Fail("the store did not take every line");
