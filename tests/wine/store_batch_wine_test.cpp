@@ -1,6 +1,6 @@
-// The store's hand-over: lines added on a worker reach the real sorted list box of this thread, all
-// of them and in order, by the time StoreFlush returns; whatever the count is against the worker's
-// blocks of memory.
+// The store's hand-over: lines added on a worker are in the store of this thread, all of them and
+// in order, by the time StoreFlush returns, and in the real sorted list box once it has taken those
+// it takes later; whatever the count is against the worker's blocks of memory.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,6 +59,11 @@ TEST_F(StoreBatchWineTest, EveryLineArrivesInOrderBeforeTheFlushReturns)
         EXPECT_EQ(work.storedAtFlush, c.count);
         std::vector<std::string> expected = work.lines;
         std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(StoreLines(), expected);
+        // The lines the list box takes later, on the main window's timer, keep their place.
+        for (int tick = 0; tick < 100 && SendMessageA(appState.storeList, LB_GETCOUNT, 0, 0) < c.count; ++tick)
+            StoreContinueFill();
+        EXPECT_EQ(SendMessageA(appState.storeList, LB_GETCOUNT, 0, 0), c.count);
         EXPECT_EQ(StoreLines(), expected);
     }
 }
