@@ -62,7 +62,7 @@ struct AppState {
     std::array<char, kTimeLength + 1> timeText;  // worker: hh:mm:ss
     std::array<char, kKeyLength + 1> keyText;    // worker: sort key
     SYSTEMTIME fileTime;         // worker: local last-write time of the file being added
-    std::uint32_t feedbackPaintedAt;  // worker: tick count of the last paint of the progress bar and status line
+    std::uint32_t feedbackPaintedAt;  // worker: tick count when the progress bar and status line were last painted, or made
     std::uint32_t progressStepsPending;  // worker: progress steps taken but not yet given to the bar
 };
 

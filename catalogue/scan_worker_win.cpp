@@ -45,6 +45,7 @@ static DWORD WINAPI ScanWorker(LPVOID)
     SendMessageA(appState.progressBar, PBM_SETSTEP, kProgressStep, 0);
     SendMessageA(appState.progressBar, PBM_SETBARCOLOR, 0, kProgressColour);
     appState.statusLine = CreateFeedbackControl("Static", kStatusTop, IDC_STATUS_LINE);
+    appState.feedbackPaintedAt = GetTickCount();
     appState.storeResetDone = 0;
     if (appState.resultsList)
         ShowWindow(appState.resultsList, SW_HIDE);
