@@ -3,5 +3,5 @@
 
 void ScanStepProgress();
 void ScanShowStatus(const char* path);
-// The walk is over: every step taken is given to the progress bar.
+// The walk is over: every step taken and the last status text are given to the controls.
 void ScanFeedbackSettle();

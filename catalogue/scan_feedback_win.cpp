@@ -5,16 +5,20 @@
 #include <algorithm>
 #include <commctrl.h>
 
+#include "catalogue/bounded_text.h"
+
 // The worker owns these controls but runs no message loop, so it paints them itself. Under Wine
 // each control also paints itself at every step and every new text, and a paint costs a few
 // hundred microseconds to several milliseconds (it goes out through the X server), while a walk
-// finds a source every few microseconds. So the controls keep their redraw off between paints:
-// they take every text as it comes, and are painted at most five times a second, the first time
-// a fifth of a second after they were made: a scan that ends sooner never pays for a paint.
+// finds a source every few microseconds. So the controls keep their redraw off between paints,
+// and are painted at most five times a second, the first time a fifth of a second after they were
+// made: a scan that ends sooner never pays for a paint.
 //
 // Even with its redraw off, the bar spends about 0.1 ms on each step (an invalidation and an
 // update of a window), a quarter of the walk's own time at one step per 16 sources. So the steps
 // are counted as they are taken and given to the bar before each paint and at the end of the walk.
+// A new text costs the status line about as much (the wineserver keeps a window's text): only the
+// last one before each paint is given to it.
 
 namespace {
 
@@ -44,12 +48,23 @@ void GivePendingSteps()
     }
 }
 
+// The steps and the status text that the controls have not yet been given.
+void GivePendingFeedback()
+{
+    if (appState.progressStepsPending > 0)
+        GivePendingSteps();
+    if (appState.statusTextPending) {
+        SetWindowTextA(appState.statusLine, appState.pendingStatusText.data());
+        appState.statusTextPending = false;
+    }
+}
+
 void PaintFeedbackWhenDue()
 {
     const DWORD now = GetTickCount();
     if (now - appState.feedbackPaintedAt < kPaintIntervalMs)
         return;
-    GivePendingSteps();
+    GivePendingFeedback();
     for (HWND control : {appState.progressBar, appState.statusLine}) {
         SendMessageA(control, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -68,12 +83,13 @@ void ScanStepProgress()
 
 void ScanShowStatus(const char* path)
 {
-    SetWindowTextA(appState.statusLine, path);
+    // The status line holds at most a Path, which the text always fits.
+    CopyText(appState.pendingStatusText, path);
+    appState.statusTextPending = true;
     PaintFeedbackWhenDue();
 }
 
 void ScanFeedbackSettle()
 {
-    if (appState.progressStepsPending > 0)
-        GivePendingSteps();
+    GivePendingFeedback();
 }
