@@ -18,7 +18,8 @@ HMODULE User32()
     return GetModuleHandleW(L"user32.dll");
 }
 
-// The width of a character of font, rounded up: the digits' average, exact for a fixed pitch.
+}  // namespace
+
 int CharacterWidth(HFONT font)
 {
     HDC screen = GetDC(nullptr);
@@ -29,8 +30,6 @@ int CharacterWidth(HFONT font)
     ReleaseDC(nullptr, screen);
     return (digits.cx + kDigitCount - 1) / kDigitCount;
 }
-
-}  // namespace
 
 UINT SystemDpi()
 {
@@ -72,10 +71,10 @@ HFONT FixedFontAtDpi(UINT dpi)
     return scaled ? scaled : stock;
 }
 
-int ColumnWidthAtDpi(int designWidth, HFONT font, UINT dpi)
+int ColumnWidthAtDpi(int designWidth, int characterWidth, UINT dpi)
 {
     const int scaled = ScaledToDpi(designWidth, dpi);
-    const int textArea = MulDiv(designWidth - kDesignLabelMargin, CharacterWidth(font), kDesignCharacterWidth);
+    const int textArea = MulDiv(designWidth - kDesignLabelMargin, characterWidth, kDesignCharacterWidth);
     const int needed = textArea + ScaledToDpi(kDesignLabelMargin, dpi);
     return needed > scaled ? needed : scaled;
 }

@@ -17,6 +17,9 @@ int ScaledToDpi(int designPixels, UINT dpi);
 // new font of its face and scaled height, which the caller deletes.
 HFONT FixedFontAtDpi(UINT dpi);
 
-// The width of a column designed designWidth wide at 96 DPI, at dpi in font: the scaled width, or
-// wider where font needs it to hold as many characters as the design's column holds.
-int ColumnWidthAtDpi(int designWidth, HFONT font, UINT dpi);
+// The width of a character of font, rounded up: the digits' average, exact for a fixed pitch.
+int CharacterWidth(HFONT font);
+
+// The width of a column designed designWidth wide at 96 DPI, at dpi in a font of characterWidth: the
+// scaled width, or wider where the font needs it to hold as many characters as the design's column.
+int ColumnWidthAtDpi(int designWidth, int characterWidth, UINT dpi);
