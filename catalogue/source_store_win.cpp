@@ -84,7 +84,7 @@ PendingLines appending;
 std::uint32_t appended;
 
 // Lines the list box takes at the hand-over itself: a small store is whole in the list box at once.
-constexpr std::uint32_t kLinesTakenAtOnce = 4096;
+constexpr std::uint32_t kLinesTakenAtOnce = 256;
 // The most time the UI thread gives the list box at each tick of its timer.
 constexpr DWORD kFillSliceMs = 25;
 
