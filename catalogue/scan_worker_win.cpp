@@ -54,13 +54,15 @@ static DWORD WINAPI ScanWorker(LPVOID)
     // Every line is in the store before WM_SCAN_DONE can be handled.
     StoreFlush();
 
+    // Only the list this scan hid is shown again: one made once the walk is over is the UI thread's.
+    const HWND hiddenList = appState.resultsList;
     PostMessageA(appState.mainWindow, WM_SCAN_DONE, 0, 0);
     DestroyWindow(appState.progressBar);
     DestroyWindow(appState.statusLine);
     appState.progressBar = nullptr;
     appState.statusLine = nullptr;
-    if (appState.resultsList)
-        ShowWindow(appState.resultsList, SW_SHOW);
+    if (hiddenList)
+        ShowWindow(hiddenList, SW_SHOW);
     return 0;
 }
 

@@ -221,8 +221,8 @@ LRESULT OnTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-// The worker has finished its walk: show what it found, or offer another folder.
-LRESULT OnScanDone(HWND window)
+// Waits for the worker that has finished its walk to end.
+void EndScanWorker(HWND window)
 {
     WaitForScanWorker(INFINITE);
     if (appState.scanThread) {
@@ -232,6 +232,19 @@ LRESULT OnScanDone(HWND window)
     // While the worker's own controls came and went, paints of the other children can be lost
     // (seen under Wine); the whole window is drawn afresh now that they are gone.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The worker has finished its walk: show what it found, or offer another folder.
+LRESULT OnScanDone(HWND window)
+{
+    // The first list is made and filled while the worker takes its controls down, which leaves
+    // alone a list it did not hide.
+    if (!appState.resultsList && appState.foundCount != 0 && appState.pendingFolder[0] == '\0') {
+        FillResultsList(window);
+        EndScanWorker(window);
+        return 0;
+    }
+    EndScanWorker(window);
     // The worker shows the results list again as it ends, also while the help screen is up.
     ShowResultsListForMode();
     if (StartPendingScan())
