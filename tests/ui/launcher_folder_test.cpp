@@ -233,7 +233,7 @@ TEST_F(LauncherFolder, NewFolderWhileAScanRunsEndsWithOnlyTheNewFoldersSources)
     // does, and is quicker to make.
     constexpr int kFolders = 80;
     constexpr int kPerFolder = 50;
-    constexpr int kEmptyFolders = 6000;
+    constexpr int kEmptyFolders = 9000;
     for (int f = 0; f < kFolders; ++f)
         for (int i = 0; i < kPerFolder; ++i)
             ASSERT_TRUE(AddFile(package(), "big\\d" + std::to_string(f) + "\\s" + std::to_string(i) + ".asm",
