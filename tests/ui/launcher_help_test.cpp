@@ -163,11 +163,15 @@ TEST_F(LauncherHelp, HelpReplacesTheListUntilClickedOrClosed)
 TEST_F(LauncherHelp, HelpDuringScans)
 {
     ASSERT_TRUE(InstallPrograms(package(), true));
-    // Enough sources for the scan to outlast the steps below (about 1.5 s on an idle machine).
+    // Enough sources, and empty folders (each costs the walk several times what a file does, and
+    // is quicker to make), for the scan to outlast the steps below.
     constexpr int kSources = 10000;
+    constexpr int kEmptyFolders = 4000;
     for (int i = 0; i < kSources; ++i)
         ASSERT_TRUE(AddFile(package(), "d" + std::to_string(i / 100) + "\\f" + std::to_string(i) + ".asm",
                             AddSeconds(kBase, i), false));
+    for (int f = 0; f < kEmptyFolders; ++f)
+        ASSERT_TRUE(MakeFolders(package() + "\\e\\" + std::to_string(f)));
     ASSERT_TRUE(StartLauncher(package()));
     ASSERT_TRUE(WaitUntil([&] { return FindProgressBar(main_) != nullptr; }, kStartTimeoutMs));
 
