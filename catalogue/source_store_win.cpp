@@ -325,7 +325,8 @@ void TakeOverSortedLines()
         AppendToListBox(LinesToAppend(), INFINITE);
 }
 
-// A store that holds lines already places each new one itself, in the order they came.
+// A store that holds lines already places each new one itself, in the order they came, once it
+// has appended any it was given before.
 void AddLinesInTheOrderTheyCame()
 {
     AppendToListBox(LinesToAppend(), INFINITE);
@@ -379,10 +380,10 @@ void StoreFlush()
 
 void StoreTakeBatch(WPARAM request)
 {
-    if (request == kStoreResetRequest)
-        ResetOnUiThread();
     // The store is empty after the reset that starts every scan: then the sorted lines are simply
     // appended.
+    if (request == kStoreResetRequest)
+        ResetOnUiThread();
     else if (StoreCount() == 0)
         TakeOverSortedLines();
     else

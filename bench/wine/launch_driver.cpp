@@ -104,10 +104,12 @@ HWND FindTopWindow(const char* className, DWORD processId)
     return nullptr;
 }
 
-long long ItemCount(HWND list)
+// The count a window of another process gives for countMessage (a list view's rows, a list box's
+// lines); -1 when it does not answer.
+long long CountOf(HWND window, UINT countMessage)
 {
     DWORD_PTR count = 0;
-    if (!SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &count))
+    if (!SendMessageTimeoutA(window, countMessage, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &count))
         return -1;
     return static_cast<long long>(count);
 }
@@ -252,7 +254,7 @@ double ListFloor(RowTexts& rows, double* addedBytes)
     const double seconds = bench::Now() - start;
     GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
     *addedBytes = static_cast<double>(after.WorkingSetSize) - static_cast<double>(before.WorkingSetSize);
-    if (ItemCount(list) != static_cast<long long>(rows.rows.size()))
+    if (CountOf(list, LVM_GETITEMCOUNT) != static_cast<long long>(rows.rows.size()))
         Fail("the floor's list view did not take every row");
     DestroyWindow(owner);
     return seconds;
@@ -304,37 +306,18 @@ private:
     std::thread thread_;
 };
 
-void WaitForRows(HWND list, unsigned long long rows, double start, const char* stage)
+// Waits until window's count (countMessage) is rows.
+void WaitForCount(HWND window, UINT countMessage, unsigned long long rows, double start, const char* stage)
 {
     for (;;) {
-        const long long count = ItemCount(list);
+        const long long count = CountOf(window, countMessage);
         if (count >= 0 && static_cast<unsigned long long>(count) == rows)
             return;
         if (Ended())
             Fail(std::string("the launcher ended during ") + stage);
         if (bench::Now() - start > kLaunchTimeout)
-            Fail(std::string("no ") + std::to_string(rows) + " rows in time during " + stage + " (last count " +
+            Fail(std::string("no count of ") + std::to_string(rows) + " in time during " + stage + " (last count " +
                  std::to_string(count) + ")");
-        Sleep(kPollMs);
-    }
-}
-
-// The launcher's store list box takes a large scan's lines after the list shows, while the window
-// has nothing else to do: Show All, the memory and the window's answers are measured once it holds
-// every line, so that they are Show All's alone.
-void WaitForStoreFull(HWND main, unsigned long long sources, double start)
-{
-    constexpr int kStoreListId = 600;
-    const HWND store = GetDlgItem(main, kStoreListId);
-    for (;;) {
-        DWORD_PTR count = 0;
-        if (store && SendMessageTimeoutA(store, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &count) &&
-            count == sources)
-            return;
-        if (Ended())
-            Fail("the launcher ended while its store was filled");
-        if (bench::Now() - start > kLaunchTimeout)
-            Fail("the launcher's store did not take every line in time");
         Sleep(kPollMs);
     }
 }
@@ -360,13 +343,17 @@ LaunchRun RunLauncher(const std::string& package, unsigned long long sources)
             Fail("the launcher's list did not appear in time");
         Sleep(kPollMs);
     }
-    WaitForRows(list, sources < kDefaultRows ? sources : kDefaultRows, start, "start-up");
+    WaitForCount(list, LVM_GETITEMCOUNT, sources < kDefaultRows ? sources : kDefaultRows, start, "start-up");
     result.listFull = bench::Now() - start;
     if (serverStart >= 0)
         result.serverCpu = bench::ServerCpuSeconds() - serverStart;
 
+    // The store list box takes a large scan's lines after the list shows, while the window has
+    // nothing else to do: Show All, the memory and the window's answers are measured once it holds
+    // every line, so that they are Show All's alone.
     if (showAllToo) {
-        WaitForStoreFull(main, sources, start);
+        constexpr int kStoreListId = 600;
+        WaitForCount(GetDlgItem(main, kStoreListId), LB_GETCOUNT, sources, start, "the store's fill");
         result.storeFull = bench::Now() - start;
     }
     const PROCESS_MEMORY_COUNTERS before = MemoryCounters(child.hProcess);
@@ -376,7 +363,7 @@ LaunchRun RunLauncher(const std::string& package, unsigned long long sources)
         WindowPinger pinger(main);
         const double showAllStart = bench::Now();
         PostMessageA(main, WM_COMMAND, kShowAllCommand, 0);
-        WaitForRows(list, sources, showAllStart, "Show All");
+        WaitForCount(list, LVM_GETITEMCOUNT, sources, showAllStart, "Show All");
         result.showAll = bench::Now() - showAllStart;
         result.unanswered = pinger.Stop();
     }
