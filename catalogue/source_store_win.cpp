@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <commctrl.h>
 
 #include "catalogue/app_state.h"
 
@@ -303,13 +302,10 @@ void AppendToListBox(std::uint32_t most, DWORD sliceMs)
         ForgetHandedOverLines();
 }
 
-// The results list reads its rows from the store by index, so it lets go of them before the
-// store lets go of its lines: it never shows or acts on a line that is not there. It stays empty
-// until the end of the scan that refills the store is handled.
+// The results list has let go of its rows by now (it reads them from the store by index), so it
+// never shows or acts on a line that is gone.
 void ResetOnUiThread()
 {
-    if (appState.resultsList)
-        SendMessageA(appState.resultsList, LVM_DELETEALLITEMS, 0, 0);
     ForgetHandedOverLines();
     SendMessageA(appState.storeList, LB_RESETCONTENT, 0, 0);
 }
