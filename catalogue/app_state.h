@@ -23,6 +23,16 @@ static_assert(kEntryCapacity == 806);
 // Every pixel figure of the window's design is given at this DPI and scaled to the window's.
 inline constexpr std::uint32_t kDesignDpi = 96;
 
+// A 96-DPI figure at dpi, rounded to the nearest pixel, halves away from zero as MulDiv rounds: at
+// 96 DPI the figure itself.
+constexpr int ScaledToDpi(int designPixels, std::uint32_t dpi)
+{
+    const std::int64_t scaled = std::int64_t{designPixels} * dpi;
+    constexpr std::int64_t kHalf = kDesignDpi / 2;
+    return static_cast<int>((scaled < 0 ? scaled - kHalf : scaled + kHalf) / kDesignDpi);
+}
+static_assert(ScaledToDpi(1, 144) == 2 && ScaledToDpi(-1, 144) == -2 && ScaledToDpi(300, 120) == 375);
+
 inline constexpr std::int32_t kDefaultRowLimit = 100;
 inline constexpr std::int32_t kNoRowLimit = -1;
 

@@ -21,19 +21,14 @@ inline constexpr int kFeedbackHeight = 20;
 inline constexpr int kProgressTop = 180;
 inline constexpr int kStatusTop = 210;
 
-static int ScaledToWindow(int designPixels)
-{
-    const int dpi = static_cast<int>(std::atomic_ref<std::uint32_t>(appState.windowDpi).load());
-    return MulDiv(designPixels, dpi, static_cast<int>(kDesignDpi));
-}
-
 // The controls notify their parent as they come and go (no WS_EX_NOPARENTNOTIFY), although each
 // notice waits for the UI thread: without them, under Wine, a way out taken while the walk was
 // stuck in a folder that never answers often left the process running for seconds.
 static HWND CreateFeedbackControl(const char* className, int y, unsigned controlId)
 {
-    return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, ScaledToWindow(kFeedbackLeft),
-                           ScaledToWindow(y), ScaledToWindow(kFeedbackWidth), ScaledToWindow(kFeedbackHeight),
+    const std::uint32_t dpi = std::atomic_ref<std::uint32_t>(appState.windowDpi).load();
+    return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, ScaledToDpi(kFeedbackLeft, dpi),
+                           ScaledToDpi(y, dpi), ScaledToDpi(kFeedbackWidth, dpi), ScaledToDpi(kFeedbackHeight, dpi),
                            appState.mainWindow,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), appState.instance, nullptr);
 }

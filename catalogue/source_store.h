@@ -1,7 +1,7 @@
 // The catalogue store: SourceEntry lines kept in ascending case-insensitive order, so that the
 // last line is the newest file. In the program it is the hidden sorted list box of the main
-// window (source_store_win.cpp); the native build keeps the lines in memory in the same order
-// (source_store_native.cpp).
+// window (source_store_win.cpp); the native build keeps the lines in memory, placed as the list
+// box places them, in the catalogue's portable order (source_store_native.cpp).
 #pragma once
 
 #include <span>

@@ -53,11 +53,6 @@ UINT WindowDpi(HWND window)
     return SystemDpi();
 }
 
-int ScaledToDpi(int designPixels, UINT dpi)
-{
-    return MulDiv(designPixels, static_cast<int>(dpi), static_cast<int>(kDesignDpi));
-}
-
 HFONT FixedFontAtDpi(UINT dpi)
 {
     const HFONT stock = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));

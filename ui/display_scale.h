@@ -1,4 +1,5 @@
-// The window's DPI, and the design's pixel figures (given at 96 DPI) scaled to it.
+// The window's DPI and the fonts and column widths at it. The design's other pixel figures (given
+// at 96 DPI) scale with ScaledToDpi (catalogue/app_state.h).
 #pragma once
 
 #include "catalogue/platform_types.h"
@@ -9,9 +10,6 @@ UINT WindowDpi(HWND window);
 
 // The DPI the system's stock fonts are made at.
 UINT SystemDpi();
-
-// A 96-DPI figure at dpi, rounded as MulDiv rounds: at 96 DPI the figure itself.
-int ScaledToDpi(int designPixels, UINT dpi);
 
 // The system's fixed-pitch font at dpi: the stock object where dpi is the system's, otherwise a
 // new font of its face and scaled height, which the caller deletes.

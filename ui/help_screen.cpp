@@ -7,7 +7,6 @@
 #include "catalogue/app_state.h"
 #include "catalogue/source_store_win.h"
 #include "ui/command_ids.h"
-#include "ui/display_scale.h"
 #include "ui/main_window.h"
 
 namespace {

@@ -205,10 +205,15 @@ LRESULT OnHelp(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-// A batch of the running scan's lines is ready: it goes into the store on this thread.
-LRESULT OnStoreBatch(WPARAM batch)
+// The worker's request to the store, carried out on this thread: a reset, or the lines of a walk
+// that is over. The results list reads its rows from the store by index, so it lets go of them
+// before the store lets go of its lines; it stays empty until the end of the scan that refills the
+// store is handled.
+LRESULT OnStoreBatch(WPARAM request)
 {
-    StoreTakeBatch(batch);
+    if (request == kStoreResetRequest)
+        EmptyResultsList();
+    StoreTakeBatch(request);
     return 0;
 }
 

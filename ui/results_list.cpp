@@ -95,13 +95,19 @@ void FillResultsList(HWND parent)
     if (!appState.resultsList)
         CreateResultsList(parent);
     else
-        SendMessageA(appState.resultsList, LVM_DELETEALLITEMS, 0, 0);
+        EmptyResultsList();
     SendMessageA(appState.resultsList, WM_SETREDRAW, FALSE, 0);
     const int lines = std::max(StoreCount(), 0);
     const int rows = appState.rowLimit == kNoRowLimit ? lines : std::min(lines, static_cast<int>(appState.rowLimit));
     SendMessageA(appState.resultsList, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
     SendMessageA(appState.resultsList, WM_SETREDRAW, TRUE, 0);
     UpdateWindow(appState.resultsList);
+}
+
+void EmptyResultsList()
+{
+    if (appState.resultsList)
+        SendMessageA(appState.resultsList, LVM_DELETEALLITEMS, 0, 0);
 }
 
 void GiveRowText(NMLVDISPINFOA* request)

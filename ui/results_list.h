@@ -11,6 +11,9 @@
 // appState.rowLimit of them: the list is given their count, the rows themselves stay in the store.
 void FillResultsList(HWND parent);
 
+// Lets go of the list's rows, once it exists: the store is about to let go of the lines they show.
+void EmptyResultsList();
+
 // Answers the list's LVN_GETDISPINFOA: row i shows the store's i-th line from the newest, split
 // into its four columns. The list asks only for the rows it draws, and Copy, View and Enter for
 // the rows they read; each answer reads one line of the store by its index.

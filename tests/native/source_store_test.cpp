@@ -24,35 +24,20 @@ protected:
     void SetUp() override { StoreReset(); }
 };
 
-TEST_F(SourceStoreTest, TheFifthSortsBeforeTheTenthOfTheSameMonth)
+// The newest line is the last; in the same second the name decides, ignoring case, then the path;
+// "_" sorts before letters, as the list box sorts it.
+TEST_F(SourceStoreTest, TimeThenNameIgnoringCaseThenPathDecide)
 {
-    StoreAdd("2026031010:00:00,b.asm,10/03/2026,10:00:00,C:\\b.asm");
-    StoreAdd("202603 5 9:00:00,a.asm, 5/03/2026, 9:00:00,C:\\a.asm");
-    StoreAdd("2026031009:00:00,c.asm,10/03/2026,09:00:00,C:\\c.asm");
-    const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].substr(17, 5), "a.asm");
-    EXPECT_EQ(lines[1].substr(17, 5), "c.asm");
-    EXPECT_EQ(lines[2].substr(17, 5), "b.asm") << "the newest line is the last";
-}
-
-TEST_F(SourceStoreTest, SameSecondSortsByNameIgnoringCaseThenByPath)
-{
-    StoreAdd("2026031010:00:00,b.asm,10/03/2026,10:00:00,C:\\b.asm");
-    StoreAdd("2026031010:00:00,a.asm,10/03/2026,10:00:00,C:\\z\\a.asm");
-    StoreAdd("2026031010:00:00,A.ASM,10/03/2026,10:00:00,C:\\y\\A.ASM");
-    const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "2026031010:00:00,A.ASM,10/03/2026,10:00:00,C:\\y\\A.ASM");
-    EXPECT_EQ(lines[1], "2026031010:00:00,a.asm,10/03/2026,10:00:00,C:\\z\\a.asm");
-    EXPECT_EQ(lines[2], "2026031010:00:00,b.asm,10/03/2026,10:00:00,C:\\b.asm");
-}
-
-TEST_F(SourceStoreTest, UnderscoreSortsBeforeLettersAsTheListBoxDoes)
-{
-    StoreAdd("2026031010:00:00,a.asm,10/03/2026,10:00:00,C:\\a.asm");
-    StoreAdd("2026031010:00:00,_start.asm,10/03/2026,10:00:00,C:\\_start.asm");
-    EXPECT_EQ(Lines()[0].substr(17, 10), "_start.asm");
+    const std::vector<std::string> expected = {
+        "202603 5 9:00:00,c.asm, 5/03/2026, 9:00:00,C:\\c.asm",
+        "2026031010:00:00,_start.asm,10/03/2026,10:00:00,C:\\_start.asm",
+        "2026031010:00:00,A.ASM,10/03/2026,10:00:00,C:\\y\\A.ASM",
+        "2026031010:00:00,a.asm,10/03/2026,10:00:00,C:\\z\\a.asm",
+        "2026031010:00:00,b.asm,10/03/2026,10:00:00,C:\\b.asm",
+    };
+    for (int i : {4, 3, 0, 2, 1})
+        StoreAdd(expected[i].c_str());
+    EXPECT_EQ(Lines(), expected);
 }
 
 TEST_F(SourceStoreTest, ResetEmptiesAndBadReadsFail)
