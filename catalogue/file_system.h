@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <type_traits>
 
 #include "catalogue/app_state.h"
 
@@ -14,6 +15,9 @@ inline constexpr std::uint32_t kAttributeFolder = 0x10;
 // A reparse point: a link, junction or mount. Only through one can a walk come back to a folder.
 inline constexpr std::uint32_t kAttributeLink = 0x400;
 inline constexpr std::size_t kShortNameCapacity = 14;  // an 8.3 name and its terminator
+// A walked folder in the platform's own "\\?\UNC\" form, with one long name where the walk's
+// path has a short one, and its terminator.
+inline constexpr std::size_t kEnumerationFolderCapacity = kEntryPathLimit + 8;
 
 // Names as the platform keeps them: wide characters on Windows, the host's bytes natively.
 #ifdef _WIN32
@@ -26,7 +30,7 @@ struct FolderEntry {
     // Long name in the ANSI code page, converted without best fit: a letter the code page cannot
     // hold is '?', which no file name holds, so the text never names another file.
     std::array<char, kPathCapacity> name;
-    bool nameExact;                                  // name is the whole long name
+    bool nameExact;  // name is the whole long name, and one the platform's path handling takes as it is
     std::array<char, kShortNameCapacity> shortName;  // the 8.3 name when name is not exact; may be empty
     std::uint32_t attributes;                        // the platform's attribute bits
     std::uint64_t lastWriteTime;                     // UTC, 100 ns units since 1601
@@ -35,7 +39,7 @@ struct FolderEntry {
 
 struct FolderEnumeration {
     void* handle;
-    std::array<PlatformChar, kPathCapacity> folder;  // the seam's own: the folder and a backslash
+    std::array<PlatformChar, kEnumerationFolderCapacity> folder;  // the seam's own: the folder and a backslash
 };
 
 // What the platform says makes a folder itself, whatever path reached it.
@@ -48,23 +52,52 @@ struct FolderIdentity {
 // The platform's drive type codes.
 enum class DriveKind : unsigned { Unknown = 0, NoRoot = 1, Removable = 2, Fixed = 3, Remote = 4, Optical = 5, RamDisk = 6 };
 
-// True when the entry's short name stands in for a long name that did not survive the code page.
+// True when the platform's path handling takes name as it is. It reserves < > : " / \ | ? * and
+// the control characters, and strips a trailing dot or space; "." and ".." name folders themselves.
+template <typename Char>
+constexpr bool PathHandlingTakesName(std::basic_string_view<Char> name)
+{
+    constexpr std::string_view kReserved = "<>:\"/\\|?*";
+    for (const Char letter : name) {
+        const auto code = static_cast<std::make_unsigned_t<Char>>(letter);
+        if (code < 0x20 || (code < 0x80 && kReserved.find(static_cast<char>(code)) != std::string_view::npos))
+            return false;
+    }
+    if (name.size() <= 2 && name.find_first_not_of(Char('.')) == std::basic_string_view<Char>::npos)
+        return true;
+    return name.back() != Char('.') && name.back() != Char(' ');
+}
+
+// True when the entry's short name stands in for a long name that did not survive the code page,
+// or that the platform's path handling does not take as it is.
 inline bool ShortNameStandsIn(const FolderEntry& entry)
 {
     return !entry.nameExact && entry.shortName[0] != '\0';
 }
 
 // The name that stands for the entry in a path: the long name when it converted exactly, else
-// the short name, else the long name with its '?' (a path that names no file).
+// the short name, else the long name with its '?' or reserved letters (a path that names no file).
 inline std::string_view PathNameOf(const FolderEntry& entry)
 {
     return ShortNameStandsIn(entry) ? entry.shortName.data() : entry.name.data();
 }
 
+// With no short name to stand in, a backslash in the entry's name becomes '?': in a path it
+// would split the name in two and name another file.
+inline void KeepSeparatorsOutOfName(FolderEntry* entry)
+{
+    if (entry->nameExact || ShortNameStandsIn(*entry))
+        return;
+    for (char* letter = entry->name.data(); *letter != '\0'; ++letter)
+        if (*letter == '\\')
+            *letter = '?';
+}
+
 // Starts enumerating pattern ("folder\*"), giving the first entry. False when the folder cannot be read.
 bool OpenFolderEnumeration(const char* pattern, FolderEnumeration* enumeration, FolderEntry* first);
 // Starts enumerating the sub-folder entry of the folder that parent enumerates. The platform's own
-// name is used where the ANSI one cannot open it, so no folder is lost to the code page.
+// name is used where the ANSI one cannot open it, so no folder is lost to the code page, and a
+// name path handling would change is opened as it is, so the folder read is that one, once.
 bool OpenSubFolderEnumeration(const FolderEnumeration& parent, const FolderEntry& entry,
                               FolderEnumeration* enumeration, FolderEntry* first);
 // The next entry; false when there are no more.

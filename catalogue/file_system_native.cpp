@@ -99,8 +99,9 @@ bool ReadEntry(DIR* dir, FolderEntry* entry)
     if (!d)
         return false;
     CopyText(entry->platformName, d->d_name);
-    entry->nameExact = ToCodePage(d->d_name, entry->name);
+    entry->nameExact = ToCodePage(d->d_name, entry->name) && PathHandlingTakesName(std::string_view(d->d_name));
     entry->shortName[0] = '\0';
+    KeepSeparatorsOutOfName(entry);
     // Every reader skips "." and ".." by name, so their details are not asked of the host.
     if (IsDotName(d->d_name)) {
         entry->attributes = kAttributeFolder;

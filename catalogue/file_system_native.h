@@ -1,7 +1,8 @@
 // Controls of the native file system, for tests and benchmarks. Windows paths are served from
 // host folders: "X:\a\b" from the folder mapped to drive X, any other path with '\' read as '/'.
 // Host names are read as UTF-8 and given in Latin-1 as the ANSI code page; names with other
-// letters do not survive it, and no name has a short form. A symbolic link counts as a link.
+// letters do not survive it, nor do names Windows' path handling does not take as they are, and
+// no name has a short form. A symbolic link counts as a link.
 #pragma once
 
 #include <cstdint>

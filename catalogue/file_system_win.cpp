@@ -16,11 +16,21 @@ bool ToCodePage(const wchar_t* wide, std::span<char> out)
     return NameToCodePage(wide, out, SystemCodePage());
 }
 
+using EnumerationFolder = std::array<wchar_t, kEnumerationFolderCapacity>;
+
+// The "\\?\" forms, in which the platform takes every name of a path as it is.
+constexpr std::wstring_view kVerbatimPrefix = L"\\\\?\\";
+constexpr std::wstring_view kVerbatimSharePrefix = L"\\\\?\\UNC\\";
+
 void CopyFindData(const WIN32_FIND_DATAW& data, FolderEntry* entry)
 {
-    entry->nameExact = ToCodePage(data.cFileName, entry->name);
-    if (entry->nameExact || !ToCodePage(data.cAlternateFileName, entry->shortName))
+    entry->nameExact =
+        ToCodePage(data.cFileName, entry->name) && PathHandlingTakesName(std::wstring_view(data.cFileName));
+    // Wine's short names keep some reserved letters (a ':' among them): such a name stands in for none.
+    if (entry->nameExact || !ToCodePage(data.cAlternateFileName, entry->shortName) ||
+        !PathHandlingTakesName(std::wstring_view(data.cAlternateFileName)))
         entry->shortName[0] = '\0';
+    KeepSeparatorsOutOfName(entry);
     static_assert(sizeof data.cFileName == sizeof entry->platformName);
     const std::size_t length = wcsnlen(data.cFileName, std::size(data.cFileName) - 1);
     std::copy_n(data.cFileName, length, entry->platformName.begin());
@@ -49,7 +59,10 @@ bool AppendWide(std::span<wchar_t> dest, const wchar_t* src)
 // Enumerates enumeration->folder (which ends in a backslash).
 bool StartEnumeration(FolderEnumeration* enumeration, FolderEntry* first)
 {
-    std::array<wchar_t, kPathCapacity> pattern = enumeration->folder;
+    // One longer than the folder, so that every folder that fits has a pattern that fits.
+    std::array<wchar_t, kEnumerationFolderCapacity + 1> pattern;
+    std::copy(enumeration->folder.begin(), enumeration->folder.end(), pattern.begin());
+    pattern.back() = L'\0';
     if (!AppendWide(pattern, L"*"))
         return false;
     WIN32_FIND_DATAW data;
@@ -58,6 +71,26 @@ bool StartEnumeration(FolderEnumeration* enumeration, FolderEntry* first)
         return false;
     enumeration->handle = find;
     CopyFindData(data, first);
+    return true;
+}
+
+// folder (which ends in a backslash) in the "\\?\" form, "\\?\UNC\server\..." for a share's; a
+// folder in that form already stays as it is. False when it does not fit.
+bool ToVerbatimForm(const EnumerationFolder& folder, EnumerationFolder* verbatim)
+{
+    std::wstring_view rest(folder.data());
+    std::wstring_view prefix = kVerbatimPrefix;
+    if (rest.starts_with(kVerbatimPrefix)) {
+        prefix = {};
+    } else if (rest.starts_with(L"\\\\")) {
+        prefix = kVerbatimSharePrefix;
+        rest.remove_prefix(2);
+    }
+    if (prefix.size() + rest.size() >= verbatim->size())
+        return false;
+    prefix.copy(verbatim->data(), prefix.size());
+    rest.copy(verbatim->data() + prefix.size(), rest.size());
+    (*verbatim)[prefix.size() + rest.size()] = L'\0';
     return true;
 }
 
@@ -81,8 +114,18 @@ bool OpenFolderEnumeration(const char* pattern, FolderEnumeration* enumeration, 
 bool OpenSubFolderEnumeration(const FolderEnumeration& parent, const FolderEntry& entry,
                               FolderEnumeration* enumeration, FolderEntry* first)
 {
+    // Path handling would refuse a reserved letter, or strip a trailing dot or space and read the
+    // folder beside this one: the long name is taken as it is in the "\\?\" form, or where that
+    // path does not fit, the short name.
+    if (!PathHandlingTakesName(std::wstring_view(entry.platformName.data()))) {
+        if (ToVerbatimForm(parent.folder, &enumeration->folder) &&
+            AppendWide(enumeration->folder, entry.platformName.data()) && AppendWide(enumeration->folder, L"\\"))
+            return StartEnumeration(enumeration, first);
+        if (!ShortNameStandsIn(entry))
+            return false;
+    }
     // The same name the walk puts in its paths: the short one stands in for a long name that did
-    // not survive, so the wide path is no longer than the ANSI one the walk has measured.
+    // not survive, so the name makes the wide path no longer than the ANSI one the walk measured.
     std::array<wchar_t, kShortNameCapacity> shortName;
     const wchar_t* name = entry.platformName.data();
     if (ShortNameStandsIn(entry)) {
@@ -157,7 +200,7 @@ bool ShortFormOfPath(std::string_view path, std::span<char> out)
 {
     // The wide calls take a path of any length in the "\\?\" form, "\\?\UNC\server\..." for a share.
     const bool share = path.starts_with("\\\\");
-    const std::wstring_view prefix = share ? L"\\\\?\\UNC\\" : L"\\\\?\\";
+    const std::wstring_view prefix = share ? kVerbatimSharePrefix : kVerbatimPrefix;
     const std::string_view rest = share ? path.substr(2) : path;
     std::array<wchar_t, kEntryPathLimit + 8> longForm;
     prefix.copy(longForm.data(), prefix.size());

@@ -142,7 +142,18 @@ bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path)
 
 bool CanPassPathToProgram(std::string_view path)
 {
-    return path.find('?') == std::string_view::npos;
+    // A drive's colon is the one reserved letter a Path holds; past it, each name must be one the
+    // platform takes as it is, or the path names another file, or none.
+    if (path.size() >= 2 && path[1] == ':')
+        path.remove_prefix(2);
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find('\\', start);
+        if (!PathHandlingTakesName(path.substr(start, end - start)))
+            return false;
+        if (end == std::string_view::npos)
+            return true;
+        start = end + 1;
+    }
 }
 
 bool LaunchEditorOnSelectedRow()

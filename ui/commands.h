@@ -15,7 +15,9 @@ LRESULT LaunchEditor(const char* parameter);
 bool ReadSelectedPath(std::span<char, kEntryPathLimit + 1> path);
 
 // True when path can be handed to another program. A Path that holds '?', a letter no file name
-// can hold, stands for a file whose name the ANSI code page cannot give: it names no file.
+// can hold, stands for a file whose name the ANSI code page cannot give: it names no file. Nor
+// does one with a name that path handling would change (another reserved letter, a trailing dot
+// or space) and that no short name stood in for.
 bool CanPassPathToProgram(std::string_view path);
 
 // Starts the editor on the path of the first selected row (its short form when it is too long
