@@ -1,6 +1,7 @@
 #include "catalogue/source_entry.h"
 
-#include "catalogue/bounded_text.h"
+#include <algorithm>
+#include <cstring>
 
 // Writes value in decimal, at least width characters padded on the left with pad, then keeps
 // the first cut characters: the year's "%04u" text is cut to 4 so every field keeps its width.
@@ -38,27 +39,33 @@ void FormatEntryTimes(const SYSTEMTIME& time, std::span<char, kDateLength + 1> d
     c = PutNumber(c, time.wSecond, 2, '0', 2);
     *c = '\0';
 
-    // The key is assembled from the texts just made, so it always agrees with what is shown.
-    const std::string_view dateView(date.data(), kDateLength);
-    CopyText(key, dateView.substr(6, 4));
-    AppendText(key, dateView.substr(3, 2));
-    AppendText(key, dateView.substr(0, 2));
-    AppendText(key, std::string_view(clock.data(), kTimeLength));
+    // The key is assembled from the texts just made, so it always agrees with what is shown: the
+    // year, month and day of the date, then the whole time. Both texts have their fixed widths.
+    char* k = key.data();
+    k = std::copy_n(date.data() + 6, 4, k);
+    k = std::copy_n(date.data() + 3, 2, k);
+    k = std::copy_n(date.data(), 2, k);
+    k = std::copy_n(clock.data(), kTimeLength, k);
+    *k = '\0';
 }
 
 bool BuildSourceEntry(std::span<char> line, std::string_view key, std::string_view name, std::string_view date,
                       std::string_view clock, std::string_view folderPrefix, std::string_view pathName)
 {
-    bool whole = CopyText(line, key);
-    whole = AppendText(line, ",") && whole;
-    whole = AppendText(line, name) && whole;
-    whole = AppendText(line, ",") && whole;
-    whole = AppendText(line, date) && whole;
-    whole = AppendText(line, ",") && whole;
-    whole = AppendText(line, clock) && whole;
-    whole = AppendText(line, ",") && whole;
-    whole = AppendText(line, folderPrefix) && whole;
-    whole = AppendText(line, pathName) && whole;
+    if (line.empty())
+        return false;
+    // The parts go one after another from where the last one ended, cut once the line is full.
+    const std::string_view parts[] = {key, ",", name, ",", date, ",", clock, ",", folderPrefix, pathName};
+    const std::size_t room = line.size() - 1;
+    std::size_t at = 0;
+    bool whole = true;
+    for (const std::string_view part : parts) {
+        const std::size_t taken = std::min(part.size(), room - at);
+        std::memcpy(line.data() + at, part.data(), taken);
+        at += taken;
+        whole = whole && taken == part.size();
+    }
+    line[at] = '\0';
     return whole;
 }
 
