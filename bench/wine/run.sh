@@ -9,9 +9,10 @@
 # end. The full output goes to ROOT/results-<time>.log; the tables are printed at the end, with the
 # load average at each size (other work on the machine shows in every figure).
 #
-# usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts LIST]
+# usage: bash bench/wine/run.sh [--build x86|x64|both] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts LIST]
 #                               [--exe TRAWLBECK_EXE]
-#   defaults: --build x86 (the shipped 32-bit exe) --runs 3 --sizes 1000,10000,100000,1000000
+#   defaults: --build x86 (the shipped 32-bit exe; both: the 32-bit build, then the 64-bit one, and
+#             their figures side by side, each against its own floor) --runs 3 --sizes 1000,10000,100000,1000000
 #             --root /tmp/trawlbeck-wine-bench --parts launcher,breakdown
 #   parts: launcher (start-to-list, Show All, memory), start-to-list (the launcher part without
 #          Show All and its floor), show-all (the launcher's start-to-list, Show All and memory,
@@ -29,7 +30,7 @@ sizes=1000,10000,100000,1000000
 bench_root=/tmp/trawlbeck-wine-bench
 parts=launcher,breakdown
 exe=
-usage="usage: bash bench/wine/run.sh [--build x86|x64] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts launcher,start-to-list,show-all,breakdown] [--exe TRAWLBECK_EXE]"
+usage="usage: bash bench/wine/run.sh [--build x86|x64|both] [--runs N] [--sizes N,N,...] [--root FOLDER] [--parts launcher,start-to-list,show-all,breakdown] [--exe TRAWLBECK_EXE]"
 while [ $# -gt 0 ]; do
     case $1 in
         --build) arch=${2:?$usage}; shift 2 ;;
@@ -41,7 +42,7 @@ while [ $# -gt 0 ]; do
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
-case $arch in x86 | x64) ;; *) echo "run.sh: --build must be x86 or x64" >&2; exit 2 ;; esac
+case $arch in x86 | x64 | both) ;; *) echo "run.sh: --build must be x86, x64 or both" >&2; exit 2 ;; esac
 case $runs in '' | *[!0-9]* | 0) echo "run.sh: --runs must be a whole number above 0" >&2; exit 2 ;; esac
 case $sizes in '' | *[!0-9,]*) echo "run.sh: --sizes must be numbers separated by commas" >&2; exit 2 ;; esac
 for part in ${parts//,/ }; do
@@ -50,6 +51,18 @@ done
 wants() { case ,$parts, in *,"$1",*) return 0 ;; *) return 1 ;; esac; }
 mkdir -p "$bench_root"
 bench_root=$(cd "$bench_root" && pwd -P)
+if [ "$arch" = both ]; then
+    [ -z "$exe" ] || { echo "run.sh: --exe names one build's launcher: give --build x86 or x64" >&2; exit 2; }
+    logs=()
+    for build_arch in x86 x64; do
+        bash "$0" --build "$build_arch" --runs "$runs" --sizes "$sizes" --root "$bench_root" --parts "$parts" |
+            tee "$bench_root/.output-$build_arch"
+        logs+=("$(sed -n 's/^Full output: //p' "$bench_root/.output-$build_arch")")
+    done
+    echo
+    python3 "$root/bench/wine/side_by_side.py" "${logs[@]}"
+    exit 0
+fi
 
 # ---- build ---------------------------------------------------------------------------------------
 preset=windows-$arch

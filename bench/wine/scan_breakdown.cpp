@@ -2,6 +2,10 @@
 // the launcher's own worker (StartScan) and the real batch hand-over to this thread:
 //
 //   floor            the bare FindFirstFileA/FindNextFileA walk
+//   walk, names      the catalogue's walk through its platform seam (the wide calls, each name
+//                    in the ANSI code page) on this thread, sources only counted
+//   walk, times      the same, each source's time converted to local broken-down time
+//   walk, lines      the same, each source's date, time, key and whole line built
 //   worker, counted  the worker with its progress bar and status line, its lines sorted and taken
 //                    by this thread into a window that only counts them: walk, lines, feedback, sort
 //   worker, sorted   the same into the sorted list box: the launcher's scan
@@ -20,6 +24,9 @@
 
 #include "catalogue/app_state.h"
 #include "catalogue/bounded_text.h"
+#include "catalogue/file_system.h"
+#include "catalogue/folder_scan.h"
+#include "catalogue/source_entry.h"
 #include "catalogue/scan_worker.h"
 #include "catalogue/source_store.h"
 #include "catalogue/source_store_win.h"
@@ -109,6 +116,61 @@ Cost Measure(Body body)
     return cost;
 }
 
+// How much of the worker's per-source work a staged walk does.
+enum class WalkWork { Names, Times, Lines };
+
+// The catalogue's walk on this thread, without the worker, its controls or the store: what the
+// seam and the line building cost a source. Counts the sources in sources.
+void WalkInStages(std::string_view folderPrefix, FolderEnumeration* enumeration, FolderEntry* entry, WalkWork work,
+                  unsigned long long* sources)
+{
+    do {
+        const std::string_view name = TextView(entry->name);
+        if (IsSkippedDotName(name))
+            continue;
+        if (entry->attributes & kAttributeFolder) {
+            PathText subFolderPrefix;
+            CopyText(subFolderPrefix, folderPrefix);
+            AppendText(subFolderPrefix, PathNameOf(*entry));
+            AppendText(subFolderPrefix, "\\");
+            FolderEnumeration subFolder;
+            FolderEntry first;
+            if (OpenSubFolderEnumeration(*enumeration, *entry, &subFolder, &first)) {
+                WalkInStages(TextView(subFolderPrefix), &subFolder, &first, work, sources);
+                CloseFolderEnumeration(&subFolder);
+            }
+        } else if (IsSourceFileName(name)) {
+            ++*sources;
+            if (work == WalkWork::Names)
+                continue;
+            if (!FileTimeToLocalTime(entry->lastWriteTime, &appState.fileTime))
+                appState.fileTime = SYSTEMTIME{};
+            if (work == WalkWork::Times)
+                continue;
+            FormatEntryTimes(appState.fileTime, appState.dateText, appState.timeText, appState.keyText);
+            BuildSourceEntry(appState.scanLineText, TextView(appState.keyText), name, TextView(appState.dateText),
+                             TextView(appState.timeText), folderPrefix, PathNameOf(*entry));
+        }
+    } while (NextFolderEntry(enumeration, entry));
+}
+
+// The staged walk of folder; the sources it saw.
+unsigned long long StagedWalk(const std::string& folder, WalkWork work)
+{
+    PathText pattern;
+    CopyText(pattern, folder);
+    AppendText(pattern, "\\*");
+    FolderEnumeration enumeration;
+    FolderEntry first;
+    unsigned long long sources = 0;
+    if (!OpenFolderEnumeration(pattern.data(), &enumeration, &first))
+        return 0;
+    const std::string_view prefix(pattern.data(), TextLength(pattern) - 1);
+    WalkInStages(prefix, &enumeration, &first, work, &sources);
+    CloseFolderEnumeration(&enumeration);
+    return sources;
+}
+
 // The launcher's worker on folder, this thread serving its main window (shown, as the launcher's
 // is) until WM_SCAN_DONE; the store is the sorted list box, or a window that only counts. The
 // first call keeps the store's lines in lines.
@@ -183,10 +245,17 @@ Cost StoreAlone(const std::vector<std::string>& lines)
 
 void Measure(const std::string& folder, unsigned long long sources, int runs)
 {
-    enum { kFloor, kCounted, kSorted, kStore, kParts };
-    constexpr const char* keys[kParts] = {"b_floor", "b_counted", "b_sorted", "b_store"};
-    constexpr const char* labels[kParts] = {"bare walk (floor)", "worker, lines counted",
-                                            "worker, lines into the sorted list box", "store alone"};
+    enum { kFloor, kNames, kTimes, kLines, kCounted, kSorted, kStore, kParts };
+    constexpr const char* keys[kParts] = {"b_floor", "b_names", "b_times", "b_lines",
+                                          "b_counted", "b_sorted", "b_store"};
+    constexpr const char* labels[kParts] = {"bare walk (floor)",
+                                            "walk, names",
+                                            "walk, names and times",
+                                            "walk, names, times and lines",
+                                            "worker, lines counted",
+                                            "worker, lines into the sorted list box",
+                                            "store alone"};
+    constexpr WalkWork stages[] = {WalkWork::Names, WalkWork::Times, WalkWork::Lines};
     std::vector<double> seconds[kParts], cpu[kParts], server[kParts];
     std::vector<std::string> lines;
     ScanWithWorker(true, folder, sources, &lines);  // untimed: warms the caches, keeps the lines
@@ -196,6 +265,12 @@ void Measure(const std::string& folder, unsigned long long sources, int runs)
             if (bench::FloorWalk(folder.c_str()).sources != sources)
                 Fail("the floor walk saw another count of sources");
         });
+        for (int stage = 0; stage < 3; ++stage) {
+            costs[kNames + stage] = Measure([&] {
+                if (StagedWalk(folder, stages[stage]) != sources)
+                    Fail("the staged walk saw another count of sources");
+            });
+        }
         costs[kCounted] = ScanWithWorker(false, folder, sources, nullptr);
         costs[kSorted] = ScanWithWorker(true, folder, sources, nullptr);
         costs[kStore] = StoreAlone(lines);

@@ -12,6 +12,11 @@ SHOW_ALL_MS_GOAL = 250           # Show All, and the longest the window goes wit
 SHOW_ALL_WS_GOAL = 1.15          # working set after Show All over the one before it
 SHOW_ALL_PEAK_GOAL = 1.05        # the process's peak after Show All over the one before it
 
+# The breakdown's parts, in the order scan_breakdown.exe measures them.
+BREAKDOWN_ROWS = [("bare walk (floor)", "b_floor"), ("walk, names", "b_names"), ("walk, names and times", "b_times"),
+                  ("walk, names, times and lines", "b_lines"), ("worker, lines counted", "b_counted"),
+                  ("worker, lines into the sorted list box", "b_sorted"), ("store alone", "b_store")]
+
 
 def load(path):
     results = {}
@@ -104,8 +109,7 @@ def main():
         print()
         print("Where the scan's time goes (in-process, the launcher's worker and hand-over), us per source:"
               " wall (CPU of the process / of the wineserver)")
-        rows = [("bare walk (floor)", "b_floor"), ("worker, lines counted", "b_counted"),
-                ("worker, lines into the sorted list box", "b_sorted"), ("store alone", "b_store")]
+        rows = BREAKDOWN_ROWS
         print("  %-42s" % "" + "".join("%24d" % t[0] for t in trees))
         print("  %-42s" % "load" + "".join("%24s" % load_at("load_breakdown", t[0]) for t in trees))
         for label, key in rows:
