@@ -13,7 +13,7 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402  (the back end is chosen first)
 
 sys.path.insert(0, __file__.rsplit("/", 1)[0])
-from summarise import load  # noqa: E402
+from summarise import load_builds  # noqa: E402
 
 
 def series(results, key):
@@ -25,10 +25,7 @@ def series(results, key):
 def main():
     if len(sys.argv) < 3:
         sys.exit("usage: plot.py OUT.png LOG [LOG ...]")
-    builds = {}
-    for log in sys.argv[2:]:
-        results = load(log)
-        builds.setdefault(int(results.get(("bits", 0), 0)), {}).update(results)
+    builds = load_builds(sys.argv[2:])
     figure, axes = plt.subplots(figsize=(7, 4.5))
     for (bits, results), colour in zip(sorted(builds.items()), ["tab:blue", "tab:orange"]):
         sizes, stl = series(results, "stl")

@@ -9,16 +9,13 @@ usage: side_by_side.py LOG [LOG ...]
 import sys
 
 sys.path.insert(0, __file__.rsplit("/", 1)[0])
-from summarise import BREAKDOWN_ROWS, STL_GOAL, load  # noqa: E402
+from summarise import BREAKDOWN_ROWS, STL_GOAL, load_builds  # noqa: E402
 
 
 def main():
     if len(sys.argv) < 2:
         sys.exit("usage: side_by_side.py LOG [LOG ...]")
-    builds = {}
-    for log in sys.argv[1:]:
-        results = load(log)
-        builds.setdefault(int(results.get(("bits", 0), 0)), {}).update(results)
+    builds = load_builds(sys.argv[1:])
     order = sorted(builds)
     def sizes_of(key):
         return {size for results in builds.values() for (k, size) in results if k == key}

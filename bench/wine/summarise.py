@@ -28,6 +28,16 @@ def load(path):
     return results
 
 
+def load_builds(logs):
+    """The results of several logs by build (the bits of each log's "@ bits" line); a later log's
+    figure for a size replaces an earlier one's."""
+    builds = {}
+    for log in logs:
+        results = load(log)
+        builds.setdefault(int(results.get(("bits", 0), 0)), {}).update(results)
+    return builds
+
+
 def main():
     if len(sys.argv) < 3:
         sys.exit("usage: summarise.py LOG RUNS [SIZE:FILES:FOLDERS ...]")
