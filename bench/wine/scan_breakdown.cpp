@@ -9,8 +9,10 @@
 //   worker, counted  the worker with its progress bar and status line, its lines sorted and taken
 //                    by this thread into a window that only counts them: walk, lines, feedback, sort
 //   worker, sorted   the same into the sorted list box: the launcher's scan
-//   store alone      the same lines, in walk-like (shuffled) order, added to the store on this
-//                    thread, sorted and appended to a new sorted list box: the store's own cost
+//   store, counted   the same lines, in walk-like (shuffled) order, added to the store on this
+//                    thread, sorted and taken by a window that only counts them: the store's
+//                    memory and its sort
+//   store alone      the same, appended to a new sorted list box: the store's own cost
 //
 // Each with wall time, this process's CPU time and the wineserver's, medians of RUNS runs.
 //
@@ -171,6 +173,15 @@ unsigned long long StagedWalk(const std::string& folder, WalkWork work)
     return sources;
 }
 
+// The store list: the sorted list box, or a window that only counts the lines it is given.
+HWND CreateStore(HWND main, bool sorted)
+{
+    return sorted ? CreateSortedListBox(main, kStoreId)
+                  : CreateWindowExA(0, kCountingClass, nullptr, WS_CHILD, 0, 0, 0, 0, main,
+                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kStoreId)), appState.instance,
+                                    nullptr);
+}
+
 // The launcher's worker on folder, this thread serving its main window (shown, as the launcher's
 // is) until WM_SCAN_DONE; the store is the sorted list box, or a window that only counts. The
 // first call keeps the store's lines in lines.
@@ -183,10 +194,7 @@ Cost ScanWithWorker(bool sorted, const std::string& folder, unsigned long long s
     HWND main = CreateWindowExA(0, kMainClass, "bench", WS_OVERLAPPEDWINDOW, 262, 209, 500, 350, nullptr, nullptr,
                                 instance, nullptr);
     appState.mainWindow = main;
-    appState.storeList =
-        sorted ? CreateSortedListBox(main, kStoreId)
-               : CreateWindowExA(0, kCountingClass, nullptr, WS_CHILD, 0, 0, 0, 0, main,
-                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kStoreId)), instance, nullptr);
+    appState.storeList = CreateStore(main, sorted);
     if (!main || !appState.storeList)
         Fail("cannot create the main window and its store");
     ShowWindow(appState.storeList, SW_HIDE);
@@ -218,15 +226,16 @@ Cost ScanWithWorker(bool sorted, const std::string& folder, unsigned long long s
     return cost;
 }
 
-// The store on this thread, its hand-over served by the main window's procedure.
-Cost StoreAlone(const std::vector<std::string>& lines)
+// The store on this thread, its hand-over served by the main window's procedure; the store is the
+// sorted list box, or a window that only counts.
+Cost StoreAlone(bool sorted, const std::vector<std::string>& lines)
 {
     HWND main = CreateWindowExA(0, kMainClass, "bench", WS_OVERLAPPEDWINDOW, 0, 0, 500, 350, nullptr, nullptr,
                                 appState.instance, nullptr);
     appState.mainWindow = main;
-    appState.storeList = main ? CreateSortedListBox(main, kStoreId) : nullptr;
+    appState.storeList = main ? CreateStore(main, sorted) : nullptr;
     if (!appState.storeList)
-        Fail("cannot create the list box");
+        Fail("cannot create the store");
     ShowWindow(appState.storeList, SW_HIDE);
     const Cost cost = Measure([&] {
         StoreReset();
@@ -245,15 +254,16 @@ Cost StoreAlone(const std::vector<std::string>& lines)
 
 void Measure(const std::string& folder, unsigned long long sources, int runs)
 {
-    enum { kFloor, kNames, kTimes, kLines, kCounted, kSorted, kStore, kParts };
+    enum { kFloor, kNames, kTimes, kLines, kCounted, kSorted, kStoreCounted, kStore, kParts };
     constexpr const char* keys[kParts] = {"b_floor", "b_names", "b_times", "b_lines",
-                                          "b_counted", "b_sorted", "b_store"};
+                                          "b_counted", "b_sorted", "b_store_counted", "b_store"};
     constexpr const char* labels[kParts] = {"bare walk (floor)",
                                             "walk, names",
                                             "walk, names and times",
                                             "walk, names, times and lines",
                                             "worker, lines counted",
                                             "worker, lines into the sorted list box",
+                                            "store alone, lines counted",
                                             "store alone"};
     constexpr WalkWork stages[] = {WalkWork::Names, WalkWork::Times, WalkWork::Lines};
     std::vector<double> seconds[kParts], cpu[kParts], server[kParts];
@@ -273,7 +283,8 @@ void Measure(const std::string& folder, unsigned long long sources, int runs)
         }
         costs[kCounted] = ScanWithWorker(false, folder, sources, nullptr);
         costs[kSorted] = ScanWithWorker(true, folder, sources, nullptr);
-        costs[kStore] = StoreAlone(lines);
+        costs[kStoreCounted] = StoreAlone(false, lines);
+        costs[kStore] = StoreAlone(true, lines);
         for (int p = 0; p < kParts; ++p) {
             seconds[p].push_back(costs[p].seconds);
             cpu[p].push_back(costs[p].cpu);

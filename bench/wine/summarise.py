@@ -15,7 +15,8 @@ SHOW_ALL_PEAK_GOAL = 1.05        # the process's peak after Show All over the on
 # The breakdown's parts, in the order scan_breakdown.exe measures them.
 BREAKDOWN_ROWS = [("bare walk (floor)", "b_floor"), ("walk, names", "b_names"), ("walk, names and times", "b_times"),
                   ("walk, names, times and lines", "b_lines"), ("worker, lines counted", "b_counted"),
-                  ("worker, lines into the sorted list box", "b_sorted"), ("store alone", "b_store")]
+                  ("worker, lines into the sorted list box", "b_sorted"),
+                  ("store alone, lines counted", "b_store_counted"), ("store alone", "b_store")]
 
 
 def load(path):
