@@ -11,7 +11,7 @@
 //   worker, sorted   the same into the sorted list box: the launcher's scan
 //   store, counted   the same lines, in walk-like (shuffled) order, added to the store on this
 //                    thread, sorted and taken by a window that only counts them: the store's
-//                    memory and its sort
+//                    memory, its sort and its messages, without the list box's own work
 //   store alone      the same, appended to a new sorted list box: the store's own cost
 //
 // Each with wall time, this process's CPU time and the wineserver's, medians of RUNS runs.
