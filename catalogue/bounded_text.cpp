@@ -41,6 +41,16 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
+int CompareIgnoringAsciiCase(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        const auto left = static_cast<unsigned char>(FoldAscii(*a));
+        const auto right = static_cast<unsigned char>(FoldAscii(*b));
+        if (left != right || left == '\0')
+            return left - right;
+    }
+}
+
 bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix)
 {
     return text.size() >= suffix.size() && EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);

@@ -21,3 +21,6 @@ inline std::string_view TextView(std::span<const char> buf) { return {buf.data()
 // ASCII case-insensitive comparisons: file-name extensions and tool names are plain ASCII.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
+// The catalogue's portable order of two texts: bytes compared after folding ASCII letters to lower
+// case, a text that begins another first. Below zero, zero or above zero.
+int CompareIgnoringAsciiCase(const char* a, const char* b);

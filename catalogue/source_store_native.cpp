@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 
+#include "catalogue/bounded_text.h"
 #include "catalogue/sorted_lines.h"
 
 namespace {
@@ -22,27 +23,10 @@ namespace {
 SortedLines nativeLines;
 bool sorted = true;
 
-unsigned char FoldForOrder(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-// The catalogue's portable order: a shorter line that begins another sorts first.
-int CompareFoldingAsciiCase(const char* left, const char* right)
-{
-    for (;; ++left, ++right) {
-        const unsigned char l = FoldForOrder(*left);
-        const unsigned char r = FoldForOrder(*right);
-        if (l != r || l == '\0')
-            return l - r;
-    }
-}
-
 void SortIfNeeded()
 {
     if (!sorted) {
-        SortAsListBox(&nativeLines, CompareFoldingAsciiCase);
+        SortAsListBox(&nativeLines, CompareIgnoringAsciiCase);
         sorted = true;
     }
 }
