@@ -72,7 +72,7 @@ struct AppState {
     std::array<char, kTimeLength + 1> timeText;  // worker: hh:mm:ss
     std::array<char, kKeyLength + 1> keyText;    // worker: sort key
     SYSTEMTIME fileTime;         // worker: local last-write time of the file being added
-    std::uint32_t feedbackPaintedAt;  // worker: tick count when the progress bar and status line were last painted, or made
+    std::uint32_t feedbackPaintedAt;  // worker: tick count when the progress bar and status line were last painted, or the walk began
     std::uint32_t progressStepsPending;  // worker: progress steps taken but not yet given to the bar
     bool statusTextPending;      // worker: pendingStatusText is not yet the status line's
     EntryText pendingStatusText;  // worker: the status line's next text, given to it at the next paint

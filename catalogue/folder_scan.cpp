@@ -106,6 +106,8 @@ static void ScanSubFolder(std::string_view folderPrefix, const FolderEntry& entr
     AppendText(subFolderPrefix, name);
     AppendText(subFolderPrefix, "\\");
 
+    // Before the folder is opened: an open that hangs leaves the controls as they were shown.
+    ScanEnteredFolder();
     FolderEnumeration enumeration;
     FolderEntry first;
     if (!OpenSubFolderEnumeration(*parent->enumeration, entry, &enumeration, &first))

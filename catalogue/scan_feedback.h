@@ -3,5 +3,7 @@
 
 void ScanStepProgress();
 void ScanShowStatus(const char* path);
+// The walk goes into a folder: the controls are shown if it is time, as at a step.
+void ScanEnteredFolder();
 // The walk is over: every step taken and the last status text are given to the controls.
 void ScanFeedbackSettle();

@@ -16,5 +16,8 @@ void ScanShowStatus(const char* path)
     CopyText(nativeScanFeedback.lastStatus, path);
 }
 
+// Nothing is painted natively.
+void ScanEnteredFolder() {}
+
 // Steps are counted as they are taken: nothing waits to be given.
 void ScanFeedbackSettle() {}

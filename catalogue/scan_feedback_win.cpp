@@ -3,16 +3,20 @@
 #include "catalogue/app_state.h"
 
 #include <algorithm>
+#include <atomic>
 #include <commctrl.h>
 
 #include "catalogue/bounded_text.h"
+#include "catalogue/catalogue_ids.h"
 
 // The worker owns these controls but runs no message loop, so it paints them itself. Under Wine
 // each control also paints itself at every step and every new text, and a paint costs a few
 // hundred microseconds to several milliseconds (it goes out through the X server), while a walk
 // finds a source every few microseconds. So the controls keep their redraw off between paints,
-// and are painted at most five times a second, the first time a fifth of a second after they were
-// made: a scan that ends sooner never pays for a paint.
+// and are painted at most five times a second, the first time a fifth of a second into the walk,
+// when they are made: a scan that ends sooner makes none. The walk asks for a paint at every step
+// and every new text, and as it goes into each folder, so that a walk through folders without
+// sources shows them too, and one that goes on to hang in a folder shows them first.
 //
 // Even with its redraw off, the bar spends about 0.1 ms on each step (an invalidation and an
 // update of a window), a quarter of the walk's own time at one step per 16 sources. So the steps
@@ -23,6 +27,45 @@
 namespace {
 
 constexpr DWORD kPaintIntervalMs = 200;
+
+constexpr int kProgressRange = 1000;
+constexpr int kProgressStep = 10;
+constexpr COLORREF kProgressColour = RGB(50, 0, 255);
+static_assert(kProgressColour == 0x00FF0032);
+
+// The controls' place at 96 DPI: left edge, width, height and the two tops.
+constexpr int kFeedbackLeft = 100;
+constexpr int kFeedbackWidth = 300;
+constexpr int kFeedbackHeight = 20;
+constexpr int kProgressTop = 180;
+constexpr int kStatusTop = 210;
+
+// The controls notify their parent as they come and go (no WS_EX_NOPARENTNOTIFY), although each
+// notice waits for the UI thread: without them, under Wine, a way out taken while the walk was
+// stuck in a folder that never answers often left the process running for seconds.
+HWND CreateFeedbackControl(const char* className, int y, unsigned controlId)
+{
+    const std::uint32_t dpi = std::atomic_ref<std::uint32_t>(appState.windowDpi).load();
+    return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, ScaledToDpi(kFeedbackLeft, dpi),
+                           ScaledToDpi(y, dpi), ScaledToDpi(kFeedbackWidth, dpi), ScaledToDpi(kFeedbackHeight, dpi),
+                           appState.mainWindow,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), appState.instance, nullptr);
+}
+
+// Makes those of the two controls that are missing, on the main window; true when both are there
+// (a walk without a main window has none).
+bool HaveFeedbackControls()
+{
+    if (appState.mainWindow && !appState.progressBar) {
+        appState.progressBar = CreateFeedbackControl(PROGRESS_CLASSA, kProgressTop, IDC_PROGRESS);
+        SendMessageA(appState.progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressRange));
+        SendMessageA(appState.progressBar, PBM_SETSTEP, kProgressStep, 0);
+        SendMessageA(appState.progressBar, PBM_SETBARCOLOR, 0, kProgressColour);
+    }
+    if (appState.mainWindow && !appState.statusLine)
+        appState.statusLine = CreateFeedbackControl("Static", kStatusTop, IDC_STATUS_LINE);
+    return appState.progressBar && appState.statusLine;
+}
 
 // Steps that stay within the bar's range only add to its position: they are given in one message.
 // A step past the maximum is the bar's own, so that it starts again as the platform's step does.
@@ -48,12 +91,12 @@ void GivePendingSteps()
     }
 }
 
-// The steps and the status text that the controls have not yet been given.
+// The steps and the status text that the controls have not yet been given, if they are there.
 void GivePendingFeedback()
 {
-    if (appState.progressStepsPending > 0)
+    if (appState.progressStepsPending > 0 && appState.progressBar)
         GivePendingSteps();
-    if (appState.statusTextPending) {
+    if (appState.statusTextPending && appState.statusLine) {
         SetWindowTextA(appState.statusLine, appState.pendingStatusText.data());
         appState.statusTextPending = false;
     }
@@ -64,13 +107,15 @@ void PaintFeedbackWhenDue()
     const DWORD now = GetTickCount();
     if (now - appState.feedbackPaintedAt < kPaintIntervalMs)
         return;
+    appState.feedbackPaintedAt = now;
+    if (!HaveFeedbackControls())
+        return;
     GivePendingFeedback();
     for (HWND control : {appState.progressBar, appState.statusLine}) {
         SendMessageA(control, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         SendMessageA(control, WM_SETREDRAW, FALSE, 0);
     }
-    appState.feedbackPaintedAt = now;
 }
 
 }  // namespace
@@ -86,6 +131,11 @@ void ScanShowStatus(const char* path)
     // The status line holds at most a Path, which the text always fits.
     CopyText(appState.pendingStatusText, path);
     appState.statusTextPending = true;
+    PaintFeedbackWhenDue();
+}
+
+void ScanEnteredFolder()
+{
     PaintFeedbackWhenDue();
 }
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "catalogue/app_state.h"
+#include "catalogue/bounded_text.h"
+#include "catalogue/folder_scan.h"
 #include "catalogue/scan_feedback.h"
 #include "catalogue/source_entry.h"
 #include "wine_tree.h"
@@ -237,6 +239,46 @@ TEST_F(FolderScanWineTest, FeedbackReachesTheRealControls)
     for (const std::string& line : StoreLines())
         shownIsAStoredPath = shownIsAStoredPath || PathField(line) == status;
     EXPECT_TRUE(shownIsAStoredPath) << "status line: '" << status << "'";
+}
+
+// The controls a walk on a worker thread had when it ended, looked at before its thread ends.
+struct ControlsAtTheEnd {
+    bool made;           // the progress bar and the status line
+    bool onTheMain;      // children of the main window
+    bool ownedByTheWalk; // windows of the walk's own thread
+};
+ControlsAtTheEnd controlsAtTheEnd;
+
+DWORD WINAPI ScanAndLookAtTheControls(void* folder)
+{
+    FolderScan(*static_cast<PathText*>(folder));
+    const HWND controls[] = {appState.progressBar, appState.statusLine};
+    controlsAtTheEnd = {true, true, true};
+    for (HWND control : controls) {
+        controlsAtTheEnd.made = controlsAtTheEnd.made && IsWindow(control);
+        controlsAtTheEnd.onTheMain = controlsAtTheEnd.onTheMain && GetParent(control) == appState.mainWindow;
+        controlsAtTheEnd.ownedByTheWalk =
+            controlsAtTheEnd.ownedByTheWalk && GetWindowThreadProcessId(control, nullptr) == GetCurrentThreadId();
+    }
+    return 0;
+}
+
+// The walk makes its controls when their first paint is due, at a folder as at a step, so a walk
+// through folders without sources shows them too; a walk that ends sooner makes none.
+TEST_F(FolderScanWineTest, FeedbackControlsAreMadeByTheWalkWhenTheirFirstPaintIsDue)
+{
+    InitCommonControls();
+    MakeFolder(Path("no sources"));
+    PathText folder{};
+    ASSERT_TRUE(CopyText(folder, root_));
+    for (const DWORD sincePaint : {0u, 1000u}) {
+        appState.progressBar = appState.statusLine = nullptr;
+        appState.feedbackPaintedAt = GetTickCount() - sincePaint;
+        RunOnWorker(ScanAndLookAtTheControls, &folder);
+        EXPECT_EQ(controlsAtTheEnd.made, sincePaint > 0) << sincePaint << " ms since the last paint";
+    }
+    EXPECT_TRUE(controlsAtTheEnd.onTheMain);
+    EXPECT_TRUE(controlsAtTheEnd.ownedByTheWalk);
 }
 
 // Steps taken between paints reach the bar later, in fewer messages: past the maximum too, the
