@@ -7,10 +7,10 @@
 #include "catalogue/folder_scan.h"
 #include "catalogue/source_store_win.h"
 
-// The progress bar and status line are made by this thread when they are first painted, a fifth
-// of a second into the walk (scan_feedback_win.cpp), so they belong to it; a scan that ends sooner
-// makes none. Until that first paint they would show nothing anyway, and making them costs a thread
-// its first windows: under Wine its own connection to the X server, 25 to 30 ms before the walk.
+// The progress bar and status line are made by this thread when they are first painted, half a
+// second into the walk (scan_feedback_win.cpp), so they belong to it; a scan that ends sooner makes
+// none. Until that first paint they would show nothing anyway, and making them costs a thread its
+// first windows: under Wine its own connection to the X server, 25 to 30 ms before the walk.
 static DWORD WINAPI ScanWorker(LPVOID)
 {
     appState.feedbackPaintedAt = GetTickCount();
