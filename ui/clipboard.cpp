@@ -103,10 +103,27 @@ struct ClipboardBlock {
     HGLOBAL data;  // null when it could not be made
 };
 
+// Another program may hold the clipboard open for a moment, as a clipboard viewer does when it reads
+// a change: the open is tried again for a fifth of a second before the copy is given up. The main
+// window opens it and owns what is placed; an open with no window can be taken over midway by
+// another opener with none, which Wine allows.
+constexpr int kClipboardOpenAttempts = 20;
+constexpr DWORD kClipboardRetryDelayMs = 10;
+
+bool OpenClipboardWhenFree()
+{
+    for (int attempt = 1; !OpenClipboard(appState.mainWindow); ++attempt) {
+        if (attempt == kClipboardOpenAttempts)
+            return false;
+        Sleep(kClipboardRetryDelayMs);
+    }
+    return true;
+}
+
 // Places each block that exists, in order; a block the clipboard did not take is freed.
 void PlaceOnClipboard(std::span<const ClipboardBlock> blocks)
 {
-    const bool opened = OpenClipboard(nullptr);
+    const bool opened = OpenClipboardWhenFree();
     const bool emptied = opened && EmptyClipboard();
     for (const ClipboardBlock& block : blocks)
         if (block.data && !(emptied && SetClipboardData(block.format, block.data)))
