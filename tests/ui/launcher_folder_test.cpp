@@ -94,10 +94,13 @@ TEST_F(LauncherFolder, ARescanShowsNoRowOfTheStoreItRefills)
         ASSERT_TRUE(AddFile(package(), "a" + std::to_string(i) + ".asm", AddSeconds(kBase, i * 60)));
     const std::vector<Row> first = ExpectedRows(30);
     const std::string other = root() + "\\refill";
-    // Empty folders make the rescan last: each costs the walk more than a file, and is quicker to make.
-    for (int i = 0; i < 8000; ++i)
-        ASSERT_TRUE(i % 20 ? MakeFolders(other + "\\e" + std::to_string(i))
-                           : AddFile(other, "e" + std::to_string(i) + "\\r.inc", AddSeconds(kBase, 2000 + i)));
+    // Empty folders make the rescan last: each costs the walk more than a file, and is quicker to make,
+    // a hundred to a folder (a new name costs Wine a look through its folder's names).
+    for (int i = 0; i < 8000; ++i) {
+        const std::string folder = "g" + std::to_string(i / 100) + "\\e" + std::to_string(i);
+        ASSERT_TRUE(i % 20 ? MakeFolders(other + "\\" + folder)
+                           : AddFile(other, folder + "\\r.inc", AddSeconds(kBase, 2000 + i)));
+    }
 
     ASSERT_TRUE(StartLauncher(package()));
     ASSERT_TRUE(WaitForList(30));
@@ -239,7 +242,7 @@ TEST_F(LauncherFolder, NewFolderWhileAScanRunsEndsWithOnlyTheNewFoldersSources)
             ASSERT_TRUE(AddFile(package(), "big\\d" + std::to_string(f) + "\\s" + std::to_string(i) + ".asm",
                                 AddSeconds(kBase, f * kPerFolder + i), false));
     for (int f = 0; f < kEmptyFolders; ++f)
-        ASSERT_TRUE(MakeFolders(package() + "\\big\\e" + std::to_string(f)));
+        ASSERT_TRUE(MakeFolders(package() + "\\big\\g" + std::to_string(f / 100) + "\\e" + std::to_string(f)));
     const std::string other = root() + "\\other";
     for (int i = 0; i < 9; ++i)
         ASSERT_TRUE(AddFile(other, "n" + std::to_string(i) + ".rc", AddSeconds(kBase, -i * 3600)));

@@ -171,7 +171,7 @@ TEST_F(LauncherHelp, HelpDuringScans)
         ASSERT_TRUE(AddFile(package(), "d" + std::to_string(i / 100) + "\\f" + std::to_string(i) + ".asm",
                             AddSeconds(kBase, i), false));
     for (int f = 0; f < kEmptyFolders; ++f)
-        ASSERT_TRUE(MakeFolders(package() + "\\e\\" + std::to_string(f)));
+        ASSERT_TRUE(MakeFolders(package() + "\\e" + std::to_string(f / 100) + "\\" + std::to_string(f)));
     ASSERT_TRUE(StartLauncher(package()));
     ASSERT_TRUE(WaitUntil([&] { return FindProgressBar(main_) != nullptr; }, kStartTimeoutMs));
 
