@@ -55,6 +55,11 @@ HWND CreateFeedbackControl(const char* className, int y, unsigned controlId)
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(controlId)), appState.instance, nullptr);
 }
 
+bool FeedbackControlsMade()
+{
+    return appState.progressBar && appState.statusLine;
+}
+
 // Makes those of the two controls that are missing, on the main window; true when both are there
 // (a walk without a main window has none).
 bool HaveFeedbackControls()
@@ -67,7 +72,7 @@ bool HaveFeedbackControls()
     }
     if (appState.mainWindow && !appState.statusLine)
         appState.statusLine = CreateFeedbackControl("Static", kStatusTop, IDC_STATUS_LINE);
-    return appState.progressBar && appState.statusLine;
+    return FeedbackControlsMade();
 }
 
 // Steps that stay within the bar's range only add to its position: they are given in one message.
@@ -108,7 +113,7 @@ void GivePendingFeedback()
 void PaintFeedbackWhenDue()
 {
     const DWORD now = GetTickCount();
-    const DWORD wait = appState.progressBar && appState.statusLine ? kPaintIntervalMs : kFirstPaintDelayMs;
+    const DWORD wait = FeedbackControlsMade() ? kPaintIntervalMs : kFirstPaintDelayMs;
     if (now - appState.feedbackPaintedAt < wait)
         return;
     appState.feedbackPaintedAt = now;

@@ -7,10 +7,8 @@
 #include "catalogue/folder_scan.h"
 #include "catalogue/source_store_win.h"
 
-// The progress bar and status line are made by this thread when they are first painted, half a
-// second into the walk (scan_feedback_win.cpp), so they belong to it; a scan that ends sooner makes
-// none. Until that first paint they would show nothing anyway, and making them costs a thread its
-// first windows: under Wine its own connection to the X server, 25 to 30 ms before the walk.
+// The walk makes the progress bar and status line on this thread at their first paint, so they
+// belong to it; why they come then is in scan_feedback_win.cpp.
 static DWORD WINAPI ScanWorker(LPVOID)
 {
     appState.feedbackPaintedAt = GetTickCount();
